@@ -1,0 +1,66 @@
+#pragma once
+// The database engine as the window uses it: open a database by path, list its
+// table definitions, open a recordset on a table to read its field names and type
+// codes, and execute the export statement. Every operation either succeeds or
+// throws converti::Error with a number and a description.
+//
+// Ownership: the caller owns what it opens. Dropping a Database or Recordset
+// without calling close() is allowed and releases everything it held.
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+#include "error/error.h"
+
+namespace engine {
+
+// Field type codes as the window's type words expect them.
+enum FieldTypeCode : std::int16_t {
+    kTypeBoolean = 1,
+    kTypeByte = 2,
+    kTypeInteger = 3,
+    kTypeLong = 4,
+    kTypeCurrency = 5,
+    kTypeSingle = 6,
+    kTypeDouble = 7,
+    kTypeDate = 8,
+    kTypeBinary = 9,
+    kTypeText = 10,
+    kTypeLongBinary = 11,
+    kTypeMemo = 12,
+    kTypeGuid = 15,
+    kTypeDecimal = 20,
+};
+
+class Recordset {
+public:
+    virtual ~Recordset() = default;
+    virtual std::int16_t fieldCount() const = 0;
+    // index runs from 0 to fieldCount() - 1; out of range throws.
+    virtual QString fieldName(std::int16_t index) const = 0;
+    virtual std::int16_t fieldType(std::int16_t index) const = 0;
+    virtual void close() = 0;
+};
+
+class Database {
+public:
+    virtual ~Database() = default;
+    // System tables included, in the engine's index order.
+    virtual std::int16_t tableDefCount() const = 0;
+    virtual QString tableDefName(std::int16_t index) const = 0;
+    virtual std::unique_ptr<Recordset> openRecordset(const QString& tableName) = 0;
+    virtual void execute(const QString& statement) = 0;
+    virtual void close() = 0;
+};
+
+class Engine {
+public:
+    virtual ~Engine() = default;
+    virtual std::unique_ptr<Database> openDatabase(const QString& path) = 0;
+};
+
+// The real engine over .mdb files and Excel 8.0 workbooks.
+std::unique_ptr<Engine> createEngine();
+
+}  // namespace engine
