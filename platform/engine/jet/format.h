@@ -1,0 +1,131 @@
+#pragma once
+// The page layouts of Jet 3 and Jet 4 that this reader relies on, one table per
+// version, so the parsers read named fields instead of branching on the version.
+// Source: the mdbtools format notes (HACKING.md: "Database Definition Page",
+// "Data Pages", "TDEF (Table Definition) Pages", "Page Usage Maps", "LVAL Pages").
+
+#include <cstdint>
+#include <cstring>
+
+namespace jet {
+
+struct Format {
+    int version;            // 3 or 4
+    std::uint32_t pageSize;
+
+    // Database definition page (page 0); bytes from 0x18 are RC4-masked.
+    int headerMaskedSize;   // bytes masked from kHeaderMaskStart
+    int passwordSize;       // bytes at kHeaderPassword
+    int creationDateOffset; // Jet 4 masks the password with this date; -1: none
+
+    // Data and LVAL pages.
+    int dataRowCountOffset;  // u16 row count; the slot table follows it
+    int rowColumnCountSize;  // bytes of a row's column count (and var count)
+
+    // Table definition, offsets into the concatenated definition pages.
+    int tdefRowCount;
+    int tdefVarColumnCount;
+    int tdefColumnCount;
+    int tdefRealIndexCount;
+    int tdefUsageMap;        // row pointer to the table's page usage map
+    int tdefRealIndexStart;
+    int tdefRealIndexEntrySize;
+
+    // One column entry of a table definition.
+    int colEntrySize;
+    int colType;
+    int colNumber;           // u16, counts deleted columns too
+    int colVarIndex;         // u16, slot in the row's variable-offset table
+    int colPrecision;
+    int colScale;
+    int colFlags;
+    int colFixedOffset;      // u16, offset within the fixed-length area
+    int colSize;             // u16
+    int colNameLengthSize;   // 1 (Jet 3, code page bytes) or 2 (Jet 4, UTF-16LE bytes)
+};
+
+inline constexpr Format kJet3{
+    3, 2048,
+    126, 20, -1,
+    8, 1,
+    12, 23, 25, 31, 35, 43, 8,
+    18, 0, 1, 3, 9, 10, 13, 14, 16, 1,
+};
+
+inline constexpr Format kJet4{
+    4, 4096,
+    128, 40, 0x72,
+    12, 2,
+    16, 43, 45, 51, 55, 63, 12,
+    25, 0, 5, 7, 11, 12, 15, 21, 23, 2,
+};
+
+// Database definition page, both versions.
+inline constexpr int kHeaderVersion = 0x14;       // 0: Jet 3, 1: Jet 4
+inline constexpr int kHeaderMagic = 0x04;          // "Standard Jet DB"
+inline constexpr int kHeaderMaskStart = 0x18;
+inline constexpr int kHeaderCodePage = 0x3c;       // u16, Jet 3 text code page
+inline constexpr int kHeaderDbKey = 0x3e;          // u32, nonzero: pages RC4-masked
+inline constexpr int kHeaderPassword = 0x42;
+inline constexpr std::uint8_t kHeaderMaskKey[4] = {0xc7, 0xda, 0x39, 0x6b};
+
+// Page types (first byte of a page).
+inline constexpr std::uint8_t kPageData = 0x01;
+inline constexpr std::uint8_t kPageTableDef = 0x02;
+inline constexpr std::uint8_t kPageUsageMap = 0x05;
+
+inline constexpr int kPageTdefPointer = 4;   // data page: u32 owning table definition
+inline constexpr int kTdefNextPage = 4;      // definition page: u32 next page, 0 = last
+inline constexpr int kTdefPageHeader = 8;    // bytes not repeated in later definition pages
+
+// Row slots: the low 13 bits are the offset; the flags mark the slot.
+inline constexpr std::uint16_t kSlotOffsetMask = 0x1fff;
+inline constexpr std::uint16_t kSlotDeleted = 0x8000;   // deleted, or an overflow target
+inline constexpr std::uint16_t kSlotOverflow = 0x4000;  // holds a pointer to the moved row
+
+// Column types stored in table definitions.
+enum ColumnType : std::uint8_t {
+    kColBool = 0x01,
+    kColByte = 0x02,
+    kColInt = 0x03,
+    kColLong = 0x04,
+    kColMoney = 0x05,
+    kColFloat = 0x06,
+    kColDouble = 0x07,
+    kColDateTime = 0x08,
+    kColBinary = 0x09,
+    kColText = 0x0a,
+    kColOle = 0x0b,
+    kColMemo = 0x0c,
+    kColGuid = 0x0f,
+    kColNumeric = 0x10,
+};
+inline constexpr std::uint8_t kColFlagFixed = 0x01;
+
+// Long values (memo/OLE): 12-byte header in the row.
+inline constexpr int kLongValueHeader = 12;
+inline constexpr std::uint32_t kLongValueInline = 0x80000000u;
+inline constexpr std::uint32_t kLongValueSinglePage = 0x40000000u;
+inline constexpr std::uint32_t kLongValueLengthMask = 0x3fffffffu;
+
+// MSysObjects: its definition is always on page 2.
+inline constexpr std::uint32_t kCatalogTdefPage = 2;
+inline constexpr int kObjectTable = 1;
+inline constexpr int kObjectLinkedOdbc = 4;
+inline constexpr int kObjectLinkedTable = 6;
+
+inline std::uint16_t le16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+inline std::uint32_t le24(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16);
+}
+inline std::uint32_t le32(const std::uint8_t* p) {
+    return le24(p) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+inline std::uint64_t le64(const std::uint8_t* p) {
+    return le32(p) | (static_cast<std::uint64_t>(le32(p + 4)) << 32);
+}
+
+}  // namespace jet

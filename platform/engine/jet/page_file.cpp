@@ -1,0 +1,183 @@
+#include "page_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include "core/error_codes.h"
+
+namespace jet {
+
+namespace {
+
+constexpr char kMagic[] = "Standard Jet DB";  // with its NUL: 16 bytes at kHeaderMagic
+
+QString quoted(const std::string& path) { return QStringLiteral("'%1'").arg(QString::fromStdString(path)); }
+
+}  // namespace
+
+void rc4(const std::uint8_t* key, std::size_t keyLen, std::uint8_t* data, std::size_t len) {
+    std::uint8_t s[256];
+    for (int i = 0; i < 256; ++i) s[i] = static_cast<std::uint8_t>(i);
+    std::uint8_t j = 0;
+    for (int i = 0; i < 256; ++i) {
+        j = static_cast<std::uint8_t>(j + s[i] + key[i % keyLen]);
+        std::swap(s[i], s[j]);
+    }
+    std::uint8_t a = 0, b = 0;
+    for (std::size_t n = 0; n < len; ++n) {
+        a = static_cast<std::uint8_t>(a + 1);
+        b = static_cast<std::uint8_t>(b + s[a]);
+        std::swap(s[a], s[b]);
+        data[n] ^= s[static_cast<std::uint8_t>(s[a] + s[b])];
+    }
+}
+
+std::shared_ptr<PageFile> PageFile::openPath(const std::string& path) {
+    struct stat st {};
+    if (path.empty()) engine::raise(engine::kErrInvalidPath, QStringLiteral("No database file was named."));
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT)
+            engine::raise(engine::kErrFileNotFound,
+                          QStringLiteral("Could not find file %1.").arg(quoted(path)));
+        if (errno == EACCES)
+            engine::raise(engine::kErrCannotOpen,
+                          QStringLiteral("Cannot open %1: permission denied.").arg(quoted(path)));
+        engine::raise(engine::kErrInvalidPath,
+                      QStringLiteral("%1 is not a valid path.").arg(quoted(path)));
+    }
+    if (S_ISDIR(st.st_mode))
+        engine::raise(engine::kErrInvalidPath,
+                      QStringLiteral("%1 is a folder, not a database file.").arg(quoted(path)));
+    if (!S_ISREG(st.st_mode))
+        engine::raise(engine::kErrUnrecognizedFormat,
+                      QStringLiteral("%1 is not a database file.").arg(quoted(path)));
+
+    std::shared_ptr<PageFile> file(new PageFile);
+    file->path_ = path;
+    file->fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file->fd_ < 0) {
+        const int err = errno;
+        engine::raise(engine::kErrCannotOpen,
+                      QStringLiteral("Cannot open %1: %2.")
+                          .arg(quoted(path), QString::fromLocal8Bit(std::strerror(err))));
+    }
+    if (::fstat(file->fd_, &st) != 0)
+        engine::raise(engine::kErrCannotOpen, QStringLiteral("Cannot read %1.").arg(quoted(path)));
+    file->size_ = static_cast<std::uint64_t>(st.st_size);
+    file->checkHeader();
+    return file;
+}
+
+std::shared_ptr<PageFile> PageFile::openBytes(std::string bytes) {
+    std::shared_ptr<PageFile> file(new PageFile);
+    file->bytes_ = std::move(bytes);
+    file->size_ = file->bytes_.size();
+    file->checkHeader();
+    return file;
+}
+
+PageFile::~PageFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+QString PageFile::displayName() const {
+    return path_.empty() ? QStringLiteral("(database in memory)") : quoted(path_);
+}
+
+void PageFile::corrupt(const QString& what) const {
+    engine::raise(engine::kErrUnrecognizedFormat,
+                  QStringLiteral("The database %1 is damaged or truncated: %2.").arg(displayName(), what));
+}
+
+void PageFile::readRaw(std::uint64_t offset, std::uint8_t* out, std::size_t n) const {
+    if (fd_ < 0) {
+        std::memcpy(out, bytes_.data() + offset, n);
+        return;
+    }
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(fd_, out + done, n - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0)
+            engine::raise(engine::kErrCannotOpen,
+                          QStringLiteral("Cannot read %1 (it may have changed while open).").arg(displayName()));
+        done += static_cast<std::size_t>(got);
+    }
+}
+
+void PageFile::checkHeader() {
+    const auto notJet = [this] {
+        engine::raise(engine::kErrUnrecognizedFormat,
+                      QStringLiteral("Unrecognized database format %1: it is not a Jet (.mdb) database.")
+                          .arg(displayName()));
+    };
+    if (size_ < kJet3.pageSize) notJet();
+    std::vector<std::uint8_t> head(kJet3.pageSize);
+    readRaw(0, head.data(), head.size());
+    if (head[0] != 0 || std::memcmp(head.data() + kHeaderMagic, kMagic, sizeof kMagic) != 0) notJet();
+    switch (head[kHeaderVersion]) {
+        case 0: format_ = &kJet3; break;
+        case 1: format_ = &kJet4; break;
+        default:
+            engine::raise(engine::kErrUnrecognizedFormat,
+                          QStringLiteral("Unrecognized database format %1: Jet version %2 is not read "
+                                         "by this engine.")
+                              .arg(displayName())
+                              .arg(head[kHeaderVersion]));
+    }
+    if (size_ % format_->pageSize != 0 || size_ / format_->pageSize < 3)
+        corrupt(QStringLiteral("its size is not a whole number of pages"));
+    const std::uint64_t pages = size_ / format_->pageSize;
+    pageCount_ = pages > 0xffffffu ? 0xffffffu : static_cast<std::uint32_t>(pages);
+
+    rc4(kHeaderMaskKey, sizeof kHeaderMaskKey, head.data() + kHeaderMaskStart,
+        static_cast<std::size_t>(format_->headerMaskedSize));
+
+    // A database password is stored masked; any nonzero byte after unmasking means
+    // one is set. Jet 4 adds a mask made of the creation date's integer part.
+    std::uint8_t dateMask[4] = {0, 0, 0, 0};
+    if (format_->creationDateOffset >= 0) {
+        double date;
+        const std::uint64_t bits = le64(head.data() + format_->creationDateOffset);
+        std::memcpy(&date, &bits, sizeof date);
+        std::int32_t whole = 0;
+        if (std::isfinite(date))
+            whole = date >= 2147483647.0 ? 2147483647
+                    : date <= -2147483648.0 ? INT32_MIN
+                                            : static_cast<std::int32_t>(date);
+        const auto u = static_cast<std::uint32_t>(whole);
+        for (int i = 0; i < 4; ++i) dateMask[i] = static_cast<std::uint8_t>(u >> (8 * i));
+    }
+    for (int i = 0; i < format_->passwordSize; ++i) {
+        if ((head[kHeaderPassword + i] ^ dateMask[i % 4]) != 0)
+            engine::raise(engine::kErrInvalidPassword,
+                          QStringLiteral("Not a valid password. The database %1 is protected by a "
+                                         "database password.")
+                              .arg(displayName()));
+    }
+    dbKey_ = le32(head.data() + kHeaderDbKey);
+    if (format_->version == 3) {
+        const int cp = le16(head.data() + kHeaderCodePage);
+        codePage_ = cp == 0 ? 1252 : cp;
+    }
+}
+
+void PageFile::read(std::uint32_t pg, std::vector<std::uint8_t>& out) const {
+    if (pg >= pageCount_)
+        corrupt(QStringLiteral("page %1 lies past the end of the file").arg(pg));
+    out.resize(format_->pageSize);
+    readRaw(static_cast<std::uint64_t>(pg) * format_->pageSize, out.data(), out.size());
+    if (pg != 0 && dbKey_ != 0) {
+        const std::uint32_t k = dbKey_ ^ pg;
+        const std::uint8_t key[4] = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
+                                     static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 24)};
+        rc4(key, sizeof key, out.data(), out.size());
+    }
+}
+
+}  // namespace jet

@@ -1,0 +1,58 @@
+#pragma once
+// One open database file seen as numbered pages. Opening checks the database
+// definition page (format, version, page size, database password) before anything
+// else is read; page reads check bounds and undo the page masking of encoded
+// databases, so callers see plain pages or an error.
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "format.h"
+
+namespace jet {
+
+class PageFile {
+public:
+    // Both throw converti::Error (3024, 3044, 3051, 3343, 3031).
+    static std::shared_ptr<PageFile> openPath(const std::string& path);
+    static std::shared_ptr<PageFile> openBytes(std::string bytes);
+    ~PageFile();
+
+    const Format& format() const { return *format_; }
+    std::uint32_t pageCount() const { return pageCount_; }
+    std::uint64_t byteSize() const { return size_; }
+    int codePage() const { return codePage_; }
+    const std::string& path() const { return path_; }  // empty for bytes
+    // The file named in error descriptions.
+    QString displayName() const;
+
+    // Fills out (resized to the page size) with page pg. Past the end: 3343.
+    void read(std::uint32_t pg, std::vector<std::uint8_t>& out) const;
+
+    [[noreturn]] void corrupt(const QString& what) const;
+
+    PageFile(const PageFile&) = delete;
+    PageFile& operator=(const PageFile&) = delete;
+
+private:
+    PageFile() = default;
+    void readRaw(std::uint64_t offset, std::uint8_t* out, std::size_t n) const;
+    void checkHeader();
+
+    std::string path_;
+    int fd_ = -1;
+    std::string bytes_;
+    std::uint64_t size_ = 0;
+    const Format* format_ = nullptr;
+    std::uint32_t pageCount_ = 0;
+    std::uint32_t dbKey_ = 0;
+    int codePage_ = 1252;
+};
+
+// RC4 over data in place with the given key (the Jet page masking).
+void rc4(const std::uint8_t* key, std::size_t keyLen, std::uint8_t* data, std::size_t len);
+
+}  // namespace jet

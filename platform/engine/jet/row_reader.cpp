@@ -1,0 +1,292 @@
+#include "table_def.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/error_codes.h"
+
+namespace jet {
+
+namespace {
+
+// Hops allowed from a row's slot to where the row really is: Jet moves a row at
+// most once per update, so a long chain can only be damage (or a loop).
+constexpr int kMaxOverflowHops = 16;
+
+double singleAsDouble(float f) {
+    if (!std::isfinite(f)) return f;
+    // The shortest decimal that reads back as f, then the double nearest to it:
+    // 0.1f becomes 0.1, as a user typing 0.1 expects.
+    char buf[32];
+    const auto res = std::to_chars(buf, buf + sizeof buf - 1, f);
+    *res.ptr = '\0';
+    return std::strtod(buf, nullptr);
+}
+
+template <typename T>
+T loadAs(const std::uint8_t* p) {
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+}  // namespace
+
+RowReader::RowReader(std::shared_ptr<const PageFile> file, std::shared_ptr<const TextDecoder> text,
+                     TableDef def)
+    : file_(std::move(file)), text_(std::move(text)), def_(std::move(def)) {}
+
+void RowReader::corrupt(const QString& what) const {
+    file_->corrupt(QStringLiteral("table '%1': %2").arg(QString::fromStdU16String(def_.name), what));
+}
+
+void RowReader::loadPages() {
+    // The usage map lists the pages the table owns (format notes, "Page Usage Maps").
+    pagesLoaded_ = true;
+    std::vector<std::uint8_t> page;
+    file_->read(def_.usageMap >> 8, page);
+    unsigned s = 0, e = 0;
+    const std::uint16_t slot = findRow(*file_, page, def_.usageMap & 0xff, &s, &e);
+    if ((slot & kSlotDeleted) || e - s < 1) corrupt(QStringLiteral("its page usage map is missing"));
+    const std::uint32_t count = file_->pageCount();
+    const auto addBits = [&](const std::uint8_t* bits, unsigned n, std::uint64_t first) {
+        for (unsigned i = 0; i < n; ++i) {
+            if (bits[i] == 0) continue;
+            for (int b = 0; b < 8; ++b) {
+                if (!(bits[i] & (1u << b))) continue;
+                const std::uint64_t pg = first + 8ull * i + b;
+                if (pg >= count)
+                    corrupt(QStringLiteral("it owns page %1, past the end of the file").arg(pg));
+                if (pg != 0) pages_.push_back(static_cast<std::uint32_t>(pg));
+            }
+        }
+    };
+    const std::uint8_t* m = page.data() + s;
+    const unsigned len = e - s;
+    if (m[0] == 0) {
+        if (len < 5) corrupt(QStringLiteral("its page usage map is cut short"));
+        addBits(m + 5, len - 5, le32(m + 1));
+    } else if (m[0] == 1) {
+        const Format& f = file_->format();
+        const std::uint64_t perMapPage = 8ull * (f.pageSize - 4);
+        std::vector<std::uint8_t> mapPage;
+        for (unsigned k = 0; 1 + 4 * (k + 1) <= len; ++k) {
+            const std::uint32_t mp = le32(m + 1 + 4 * k);
+            if (mp == 0) continue;
+            file_->read(mp, mapPage);
+            if (mapPage[0] != kPageUsageMap)
+                corrupt(QStringLiteral("page %1 of its usage map is not a map page").arg(mp));
+            addBits(mapPage.data() + 4, f.pageSize - 4, perMapPage * k);
+        }
+    } else {
+        corrupt(QStringLiteral("its page usage map has unknown type %1").arg(m[0]));
+    }
+}
+
+bool RowReader::loadNextPage() {
+    const Format& f = file_->format();
+    while (pageIndex_ < pages_.size()) {
+        const std::uint32_t pg = pages_[pageIndex_++];
+        file_->read(pg, page_);
+        // Usage maps also list pages that no longer hold this table's rows.
+        if (page_[0] != kPageData || le32(&page_[kPageTdefPointer]) != def_.tdefPage) continue;
+        rowCount_ = le16(&page_[f.dataRowCountOffset]);
+        if (f.dataRowCountOffset + 2 + 2 * rowCount_ > f.pageSize)
+            corrupt(QStringLiteral("data page %1 claims %2 rows").arg(pg).arg(rowCount_));
+        rowIndex_ = 0;
+        return true;
+    }
+    return false;
+}
+
+bool RowReader::next(engine::Row& row) {
+    if (!pagesLoaded_) {
+        loadPages();
+        rowCount_ = rowIndex_ = 0;
+    }
+    row.resize(def_.columns.size());
+    for (;;) {
+        while (rowIndex_ < rowCount_) {
+            unsigned s = 0, e = 0;
+            std::uint16_t slot = findRow(*file_, page_, rowIndex_++, &s, &e);
+            // Deleted rows, and rows that were moved here from another page (they
+            // are read where their pointer stands), carry the deleted flag.
+            if (slot & kSlotDeleted) continue;
+            const std::vector<std::uint8_t>* where = &page_;
+            for (int hop = 0; slot & kSlotOverflow; ++hop) {
+                if (hop == kMaxOverflowHops || e - s < 4)
+                    corrupt(QStringLiteral("a moved row cannot be found"));
+                const std::uint32_t ptr = le32(where->data() + s);
+                file_->read(ptr >> 8, overflow_);
+                if (overflow_[0] != kPageData)
+                    corrupt(QStringLiteral("a moved row points to page %1, not a data page").arg(ptr >> 8));
+                slot = findRow(*file_, overflow_, ptr & 0xff, &s, &e);
+                where = &overflow_;
+            }
+            if (e == s) continue;  // an empty slot holds no row
+            decodeRow(where->data() + s, e - s, row);
+            return true;
+        }
+        if (!loadNextPage()) return false;
+    }
+}
+
+void RowReader::decodeRow(const std::uint8_t* r, unsigned len, engine::Row& row) {
+    const Format& f = file_->format();
+    const unsigned cs = static_cast<unsigned>(f.rowColumnCountSize);
+    if (len < cs) corrupt(QStringLiteral("a row is cut short"));
+    const unsigned colCount = cs == 1 ? r[0] : le16(r);
+    const unsigned maskSize = (colCount + 7) / 8;
+    if (cs + maskSize > len) corrupt(QStringLiteral("a row is shorter than its null mask"));
+    const std::uint8_t* nullMask = r + len - maskSize;
+    const unsigned trailer = len - maskSize;  // the variable-offset table ends here
+
+    unsigned varCount = 0;
+    unsigned varAreaEnd = trailer;
+    varOffsets_.clear();
+    if (def_.varColumnCount > 0) {
+        if (cs == 2) {
+            if (trailer < cs + 2) corrupt(QStringLiteral("a row has no variable-length table"));
+            varCount = le16(r + trailer - 2);
+            if (trailer < cs + 2 + 2 * (varCount + 1))
+                corrupt(QStringLiteral("a row's variable-length table does not fit in it"));
+            varAreaEnd = trailer - 2 - 2 * (varCount + 1);
+            for (unsigned i = 0; i <= varCount; ++i) varOffsets_.push_back(le16(r + trailer - 4 - 2 * i));
+        } else {
+            // Jet 3 keeps one-byte offsets plus a table of the columns where each
+            // further 256 bytes begin (format notes, "Data Pages").
+            if (trailer < cs + 1) corrupt(QStringLiteral("a row has no variable-length table"));
+            varCount = r[trailer - 1];
+            unsigned jumps = (len - 1) / 256;
+            if (trailer < cs + 2 + jumps + varCount)
+                corrupt(QStringLiteral("a row's variable-length table does not fit in it"));
+            const unsigned colPtr = trailer - 2 - jumps;
+            if (jumps > 0 && colPtr - varCount < 256 * jumps) --jumps;  // the last entry is a dummy
+            unsigned used = 0;
+            for (unsigned i = 0; i <= varCount; ++i) {
+                while (used < jumps && i == r[trailer - 2 - used]) ++used;
+                varOffsets_.push_back(r[colPtr - i] + 256 * used);
+            }
+            varAreaEnd = colPtr - varCount;
+        }
+    }
+
+    for (std::size_t ci = 0; ci < def_.columns.size(); ++ci) {
+        const ColumnDef& c = def_.columns[ci];
+        engine::Value& v = row[ci];
+        // Columns added after a row was written lie past its column count: null.
+        const bool present = c.number < colCount && ((nullMask[c.number / 8] >> (c.number % 8)) & 1);
+        if (c.type == kColBool) {
+            v.type = engine::Type::Boolean;
+            v.boolean = present;
+            continue;
+        }
+        if (!present) {
+            v.type = engine::Type::Null;
+            continue;
+        }
+        unsigned start, n;
+        if (c.fixed) {
+            start = cs + c.fixedOffset;
+            n = c.size;
+            if (start + n > trailer)
+                corrupt(QStringLiteral("a value of column '%1' lies outside its row")
+                            .arg(QString::fromStdU16String(c.name)));
+        } else {
+            if (c.varIndex >= varCount) {
+                v.type = engine::Type::Null;
+                continue;
+            }
+            start = varOffsets_[c.varIndex];
+            const unsigned end = varOffsets_[c.varIndex + 1];
+            if (start > end || end > varAreaEnd || start < cs)
+                corrupt(QStringLiteral("a value of column '%1' lies outside its row")
+                            .arg(QString::fromStdU16String(c.name)));
+            n = end - start;
+        }
+        decodeValue(c, r + start, n, v);
+    }
+}
+
+void RowReader::decodeValue(const ColumnDef& c, const std::uint8_t* p, unsigned n, engine::Value& v) {
+    const auto need = [&](unsigned size) {
+        if (n < size)
+            corrupt(QStringLiteral("a value of column '%1' is shorter than its type")
+                        .arg(QString::fromStdU16String(c.name)));
+    };
+    v.type = c.engineType;
+    switch (c.type) {
+        case kColByte: need(1); v.integer = p[0]; break;
+        case kColInt: need(2); v.integer = static_cast<std::int16_t>(le16(p)); break;
+        case kColLong: need(4); v.integer = static_cast<std::int32_t>(le32(p)); break;
+        case kColMoney: need(8); v.integer = static_cast<std::int64_t>(le64(p)); break;
+        case kColFloat: need(4); v.number = singleAsDouble(loadAs<float>(p)); break;
+        case kColDouble:
+        case kColDateTime: need(8); v.number = loadAs<double>(p); break;
+        case kColGuid: need(16); v.bytes.assign(reinterpret_cast<const char*>(p), 16); break;
+        case kColNumeric: {
+            // Sign byte, then the 96..128-bit mantissa as four little-endian words,
+            // most significant word first.
+            need(17);
+            unsigned __int128 m = 0;
+            for (int w = 0; w < 4; ++w) m = (m << 32) | le32(p + 1 + 4 * w);
+            v.decimal.mantissa = m;
+            v.decimal.negative = (p[0] & 0x80) != 0;
+            v.decimal.scale = c.scale;
+            break;
+        }
+        case kColText: text_->decode(p, n, v.text); break;
+        case kColMemo:
+            readLongValue(c, p, n, longBytes_);
+            text_->decode(reinterpret_cast<const std::uint8_t*>(longBytes_.data()), longBytes_.size(),
+                          v.text);
+            break;
+        case kColOle: readLongValue(c, p, n, v.bytes); break;
+        default: v.bytes.assign(reinterpret_cast<const char*>(p), n); break;
+    }
+}
+
+void RowReader::readLongValue(const ColumnDef& c, const std::uint8_t* p, unsigned n, std::string& out) {
+    const auto bad = [&](const QString& what) {
+        corrupt(QStringLiteral("a long value of column '%1' %2").arg(QString::fromStdU16String(c.name), what));
+    };
+    if (n < kLongValueHeader) bad(QStringLiteral("has no header"));
+    const std::uint32_t head = le32(p);
+    const std::uint32_t len = head & kLongValueLengthMask;
+    const std::uint32_t kind = head & ~kLongValueLengthMask;
+    // Every byte of the value lies in the file, so a longer claim is damage; this
+    // also bounds the work done on a hostile file.
+    if (len > file_->byteSize()) bad(QStringLiteral("claims more bytes than the file holds"));
+    out.clear();
+    if (kind == kLongValueInline) {
+        if (len > n - kLongValueHeader) bad(QStringLiteral("is cut short"));
+        out.assign(reinterpret_cast<const char*>(p + kLongValueHeader), len);
+        return;
+    }
+    std::uint32_t ptr = le32(p + 4);
+    if (kind == kLongValueSinglePage) {
+        if (len == 0) return;
+        file_->read(ptr >> 8, lval_);
+        unsigned s = 0, e = 0;
+        findRow(*file_, lval_, ptr & 0xff, &s, &e);
+        if (e - s < len) bad(QStringLiteral("is cut short"));
+        out.assign(reinterpret_cast<const char*>(lval_.data() + s), len);
+        return;
+    }
+    if (kind != 0) bad(QStringLiteral("has an unknown kind"));
+    // A chain of pieces: each starts with the pointer to the next.
+    while (out.size() < len) {
+        if (ptr == 0) bad(QStringLiteral("ends before its length"));
+        file_->read(ptr >> 8, lval_);
+        unsigned s = 0, e = 0;
+        findRow(*file_, lval_, ptr & 0xff, &s, &e);
+        if (e - s <= 4) bad(QStringLiteral("has an empty piece"));
+        ptr = le32(lval_.data() + s);
+        const std::size_t take = std::min<std::size_t>(e - s - 4, len - out.size());
+        out.append(reinterpret_cast<const char*>(lval_.data() + s + 4), take);
+    }
+}
+
+}  // namespace jet

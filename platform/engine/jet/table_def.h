@@ -1,0 +1,79 @@
+#pragma once
+// Table definitions (TDEF pages) and the reading of a table's rows: the parts of
+// the reader below the public Database/Table.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/value.h"
+#include "page_file.h"
+#include "text.h"
+
+namespace jet {
+
+struct ColumnDef {
+    std::u16string name;
+    std::uint8_t type = 0;        // ColumnType
+    engine::Type engineType = engine::Type::Binary;
+    std::uint16_t number = 0;     // bit in the null mask
+    std::uint16_t varIndex = 0;
+    std::uint16_t fixedOffset = 0;
+    std::uint16_t size = 0;
+    bool fixed = false;
+    std::uint8_t precision = 0;
+    std::uint8_t scale = 0;
+};
+
+struct TableDef {
+    std::u16string name;
+    std::uint32_t tdefPage = 0;
+    std::uint16_t varColumnCount = 0;
+    std::uint32_t usageMap = 0;        // row pointer (page << 8 | row)
+    std::vector<ColumnDef> columns;    // by column number
+};
+
+// Reads the definition starting at tdefPage. Corrupt: 3343 naming the table.
+TableDef readTableDef(const PageFile& file, const TextDecoder& text, std::uint32_t tdefPage,
+                      const std::u16string& name);
+
+// Finds row `row` of a page already read into `page`: [start, end) within it.
+// Returns the slot's raw flags. Bad slot: 3343.
+std::uint16_t findRow(const PageFile& file, const std::vector<std::uint8_t>& page, unsigned row,
+                      unsigned* start, unsigned* end);
+
+// Iterates a table's rows in storage order, decoding every column.
+class RowReader {
+public:
+    RowReader(std::shared_ptr<const PageFile> file, std::shared_ptr<const TextDecoder> text,
+              TableDef def);
+    const TableDef& def() const { return def_; }
+    // Fills row (resized to the column count). False after the last row.
+    bool next(engine::Row& row);
+
+private:
+    void loadPages();
+    bool loadNextPage();
+    void decodeRow(const std::uint8_t* r, unsigned len, engine::Row& row);
+    void decodeValue(const ColumnDef& col, const std::uint8_t* p, unsigned n, engine::Value& v);
+    void readLongValue(const ColumnDef& col, const std::uint8_t* p, unsigned n, std::string& out);
+    [[noreturn]] void corrupt(const QString& what) const;
+
+    std::shared_ptr<const PageFile> file_;
+    std::shared_ptr<const TextDecoder> text_;
+    TableDef def_;
+    std::vector<std::uint32_t> pages_;
+    std::size_t pageIndex_ = 0;
+    bool pagesLoaded_ = false;
+    std::vector<std::uint8_t> page_;      // current data page
+    std::vector<std::uint8_t> overflow_;  // page of a moved row
+    std::vector<std::uint8_t> lval_;      // pages of long values
+    unsigned rowCount_ = 0;
+    unsigned rowIndex_ = 0;
+    std::vector<unsigned> varOffsets_;
+    std::string longBytes_;               // memo bytes before text decoding
+    std::uint64_t rowsRead_ = 0;
+};
+
+}  // namespace jet
