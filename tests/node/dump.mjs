@@ -1,0 +1,76 @@
+// Prints what mdb-reader reads from a database, as one JSON document, with
+// every value in an exact, type-tagged form so a test can compare it value by
+// value:  node dump.mjs FILE [--table NAME] [--password PW] [--summary]
+//   numbers that are Single/Double: "f:"/"d:" + little-endian IEEE bytes in hex
+//   Text/Memo: "u:" + UTF-16LE bytes in hex;  Binary/OLE: "b:" + bytes in hex
+//   Date/Time: milliseconds since 1970 (mdb-reader rounds to the millisecond)
+//   Currency, Decimal, GUID: the reader's own text;  others as JSON values
+// --summary prints row counts and a digest of each table instead of rows.
+import { readFileSync } from "node:fs";
+import { createHash } from "node:crypto";
+import MDBReader from "mdb-reader";
+
+const args = process.argv.slice(2);
+const file = args[0];
+let onlyTable = null;
+let password;
+let summary = false;
+for (let i = 1; i < args.length; ++i) {
+  if (args[i] === "--table") onlyTable = args[++i];
+  else if (args[i] === "--password") password = args[++i];
+  else if (args[i] === "--summary") summary = true;
+}
+
+function encode(value, type) {
+  if (value === null || value === undefined) return null;
+  switch (type) {
+    case "float": {
+      const b = Buffer.alloc(4);
+      b.writeFloatLE(value);
+      return "f:" + b.toString("hex");
+    }
+    case "double": {
+      const b = Buffer.alloc(8);
+      b.writeDoubleLE(value);
+      return "d:" + b.toString("hex");
+    }
+    case "text":
+    case "memo":
+      return "u:" + Buffer.from(value, "utf16le").toString("hex");
+    case "binary":
+    case "ole":
+      return "b:" + Buffer.from(value).toString("hex");
+    case "datetime":
+      return value.getTime();
+    default:
+      return value;
+  }
+}
+
+const reader = new MDBReader(readFileSync(file), { password });
+const out = {
+  password: reader.getPassword(),
+  userTables: reader.getTableNames(),
+  systemTables: reader.getTableNames({ normalTables: false, systemTables: true }),
+  tables: {},
+};
+for (const name of onlyTable ? [onlyTable] : [...out.userTables, ...out.systemTables]) {
+  const table = reader.getTable(name);
+  const columns = table.getColumns();
+  const entry = {
+    rowCount: table.rowCount,
+    columns: columns.map((c) => ({
+      name: c.name, type: c.type, size: c.size, precision: c.precision ?? null, scale: c.scale ?? null,
+      nullable: c.nullable, autoLong: c.autoLong,
+    })),
+  };
+  const rows = table.getData().map((r) => columns.map((c) => encode(r[c.name], c.type)));
+  if (summary) {
+    entry.rowsRead = rows.length;
+    entry.digest = createHash("sha256").update(JSON.stringify(rows)).digest("hex");
+  } else {
+    entry.rows = rows;
+  }
+  out.tables[name] = entry;
+}
+process.stdout.write(JSON.stringify(out) + "\n");

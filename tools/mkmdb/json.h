@@ -1,0 +1,28 @@
+#pragma once
+// A small JSON reader for mkmdb's description files. Numbers keep their source
+// text so amounts and decimals stay exact.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace mkmdb::json {
+
+struct Value {
+    enum class Kind { Null, Boolean, Number, String, Array, Object };
+    Kind kind = Kind::Null;
+    bool boolean = false;
+    std::string text;  // String: UTF-8; Number: the literal as written
+    std::vector<Value> items;
+    std::vector<std::pair<std::string, Value>> members;
+    std::size_t line = 0;  // where the value starts, for messages
+
+    const Value* find(std::string_view key) const;
+};
+
+// Throws std::invalid_argument with the line and column of the fault.
+Value parse(std::string_view text);
+
+}  // namespace mkmdb::json

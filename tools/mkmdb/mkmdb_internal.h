@@ -1,0 +1,90 @@
+#pragma once
+// Parts of mkmdb shared between its source files; not for callers.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mkmdb.h"
+
+namespace mkmdb {
+
+constexpr std::size_t kMaxNameLength = 64;
+constexpr std::size_t kMaxColumns = 255;
+constexpr std::size_t kHeaderPasswordChars = 20;
+
+// Throws Error when a column list cannot be written.
+void checkColumns(const std::string& table, const std::vector<Column>& columns);
+double defaultCreationDate();
+
+namespace detail {
+
+struct ColumnLayout {
+    std::string name;
+    std::u16string name16;
+    Type type = Type::Text;
+    std::uint8_t jetType = 0;
+    std::uint16_t number = 0;  // position in the row's null mask
+    bool fixed = false;
+    std::uint16_t fixedOffset = 0;  // after the row's column count
+    std::uint16_t varIndex = 0;
+    std::uint16_t length = 0;  // bytes in the tdef: fixed size, or the maximum of a variable column
+    std::uint16_t maxChars = 0;  // Text
+    bool autoNumber = false;
+    bool nullable = true;
+    bool compressed = false;
+    int precision = 0;
+    int scale = 0;
+};
+
+struct TableLayout {
+    std::string name;
+    bool system = false;
+    std::vector<ColumnLayout> columns;
+    std::uint16_t fixedSize = 0;
+    std::uint16_t varCount = 0;
+    bool hasLongValues = false;
+};
+
+TableLayout layoutTable(const std::string& name, const std::vector<Column>& columns, bool system);
+
+// Jet 4 text bytes: the compressed form (0xFF 0xFE marker) when allowed and
+// shorter, otherwise UTF-16LE. Throws std::invalid_argument for a text that
+// neither form can hold.
+void encodeText(std::u16string_view text, bool allowCompression, std::string& out);
+
+// Where long values that do not fit in the row go. Each returns the row
+// pointer (page << 8 | row) of the first record.
+class LongValueStore {
+public:
+    virtual ~LongValueStore() = default;
+    virtual std::uint32_t storeSinglePage(std::string_view payload) = 0;
+    virtual std::uint32_t storeChain(std::string_view payload) = 0;
+};
+
+// Encodes rows of one table in the Jet 4 row format.
+class RowEncoder {
+public:
+    RowEncoder(const TableLayout& layout, LongValueStore& longValues);
+    // Throws Error naming the table, column and rowNumber (1-based).
+    void encode(const Row& row, std::uint64_t rowNumber, std::string& out);
+    std::int64_t nextAutoNumber() const { return nextAutoNumber_; }
+
+private:
+    void encodeFixed(const ColumnLayout& c, const Value& v, std::uint8_t* at, std::uint8_t* nullMask);
+    void encodeVariable(const ColumnLayout& c, const Value& v, std::string& out);
+    const std::u16string& textOf(const ColumnLayout& c, const Value& v);
+    [[noreturn]] void fail(const ColumnLayout& c, const std::string& message) const;
+
+    const TableLayout& layout_;
+    LongValueStore& longValues_;
+    std::int64_t nextAutoNumber_ = 1;
+    std::uint64_t rowNumber_ = 0;
+    std::u16string text16_;
+    std::vector<std::string> longPayloads_;
+    std::vector<std::uint8_t> longPlacement_;
+};
+
+}  // namespace detail
+}  // namespace mkmdb

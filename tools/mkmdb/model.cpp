@@ -1,0 +1,284 @@
+// The description model: tables, columns and the checks made when a table is
+// added, plus the text forms of dates, GUIDs and decimals.
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+
+#include "mkmdb.h"
+#include "mkmdb_internal.h"
+
+namespace mkmdb {
+
+namespace {
+
+std::string describe(const std::string& table, const std::string& column, std::uint64_t row,
+                     const std::string& message) {
+    std::string where;
+    if (!table.empty()) where += "table \"" + table + "\"";
+    if (!column.empty()) where += (where.empty() ? "" : ", ") + std::string("column \"") + column + "\"";
+    if (row != 0) where += (where.empty() ? "" : ", ") + std::string("row ") + std::to_string(row);
+    return where.empty() ? message : where + ": " + message;
+}
+
+// Access refuses these in object names.
+std::string nameProblem(const std::string& name) {
+    std::u16string units;
+    try {
+        units = utf8ToUtf16(name);
+    } catch (const std::invalid_argument& e) {
+        return std::string("the name is not valid UTF-8 (") + e.what() + ")";
+    }
+    if (units.empty()) return "the name is empty";
+    if (units.size() > kMaxNameLength)
+        return "the name has " + std::to_string(units.size()) + " characters; at most 64 are allowed";
+    if (units.front() == u' ') return "the name starts with a blank";
+    for (char16_t c : units) {
+        if (c < 0x20 || c == u'.' || c == u'!' || c == u'`' || c == u'[' || c == u']')
+            return "the name contains a character Access does not allow (control, . ! ` [ ])";
+    }
+    return {};
+}
+
+std::string foldAscii(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+}  // namespace
+
+Error::Error(std::string table, std::string column, std::uint64_t row, const std::string& message)
+    : std::runtime_error(describe(table, column, row, message)),
+      table_(std::move(table)),
+      column_(std::move(column)),
+      row_(row) {}
+
+void checkColumns(const std::string& table, const std::vector<Column>& columns) {
+    if (columns.empty()) throw Error(table, {}, 0, "a table needs at least one column");
+    if (columns.size() > kMaxColumns)
+        throw Error(table, {}, 0,
+                    "the table has " + std::to_string(columns.size()) + " columns; at most 255 are allowed");
+    std::vector<std::string> seen;
+    for (const Column& c : columns) {
+        if (std::string p = nameProblem(c.name); !p.empty()) throw Error(table, c.name, 0, p);
+        std::string folded = foldAscii(c.name);
+        if (std::find(seen.begin(), seen.end(), folded) != seen.end())
+            throw Error(table, c.name, 0, "two columns have this name");
+        seen.push_back(folded);
+        const ColumnOptions& o = c.options;
+        switch (c.type) {
+            case Type::Boolean: case Type::Byte: case Type::Integer: case Type::Long:
+            case Type::Currency: case Type::Single: case Type::Double: case Type::Date:
+            case Type::LongBinary: case Type::Memo: case Type::Guid:
+                break;
+            case Type::Text: case Type::Binary:
+                if (o.size < 0 || o.size > 255)
+                    throw Error(table, c.name, 0, "size " + std::to_string(o.size) + " is outside 1..255");
+                break;
+            case Type::Decimal:
+                if (o.precision < 1 || o.precision > 28)
+                    throw Error(table, c.name, 0, "precision " + std::to_string(o.precision) + " is outside 1..28");
+                if (o.scale < 0 || o.scale > o.precision)
+                    throw Error(table, c.name, 0,
+                                "scale " + std::to_string(o.scale) + " is outside 0..precision");
+                break;
+            default:
+                throw Error(table, c.name, 0,
+                            "unknown field type " + std::to_string(static_cast<int>(c.type)));
+        }
+        if (o.autoNumber && c.type != Type::Long)
+            throw Error(table, c.name, 0, "only Long columns can be AutoNumber");
+    }
+}
+
+Table::Table(std::string name, std::vector<Column> columns)
+    : name_(std::move(name)), columns_(std::move(columns)) {}
+
+Table& Table::addRow(Row row) {
+    rows_.push_back(std::move(row));
+    return *this;
+}
+
+Table& Table::generateRows(std::uint64_t count, RowGenerator fill) {
+    if (count > 0 && !fill) throw Error(name_, {}, 0, "generateRows needs a row function");
+    generatedCount_ = count;
+    generator_ = std::move(fill);
+    return *this;
+}
+
+Table& Database::addTable(std::string name, std::vector<Column> columns) {
+    if (std::string p = nameProblem(name); !p.empty()) throw Error(name, {}, 0, p);
+    std::string folded = foldAscii(name);
+    if (folded.rfind("msys", 0) == 0)
+        throw Error(name, {}, 0, "names starting with MSys are kept for system tables");
+    for (const Table& t : tables_)
+        if (foldAscii(t.name()) == folded) throw Error(name, {}, 0, "two tables have this name");
+    checkColumns(name, columns);
+    return tables_.emplace_back(std::move(name), std::move(columns));
+}
+
+void Database::setPassword(std::string password) {
+    std::u16string units;
+    try {
+        units = utf8ToUtf16(password);
+    } catch (const std::invalid_argument& e) {
+        throw Error(std::string("the password is not valid UTF-8: ") + e.what());
+    }
+    if (units.size() > kHeaderPasswordChars)
+        throw Error("the password has " + std::to_string(units.size()) + " characters; at most 20 are allowed");
+    password_ = std::move(password);
+}
+
+double defaultCreationDate() {
+    std::time_t now = std::time(nullptr);
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+        long long v = 0;
+        auto [p, ec] = std::from_chars(epoch, epoch + std::char_traits<char>::length(epoch), v);
+        if (ec == std::errc() && *p == '\0') now = static_cast<std::time_t>(v);
+    }
+    // 25569 days lie between 1899-12-30 and 1970-01-01.
+    return 25569.0 + static_cast<double>(now) / 86400.0;
+}
+
+std::u16string utf8ToUtf16(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        char32_t cp;
+        int extra;
+        if (c < 0x80) { cp = c; extra = 0; }
+        else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
+        else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
+        else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
+        else throw std::invalid_argument("bad UTF-8 lead byte at " + std::to_string(i));
+        for (int k = 1; k <= extra; ++k) {
+            if (i + k >= s.size()) throw std::invalid_argument("truncated UTF-8 sequence at " + std::to_string(i));
+            unsigned char cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc & 0xC0) != 0x80) throw std::invalid_argument("bad UTF-8 continuation at " + std::to_string(i + k));
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            throw std::invalid_argument("bad UTF-8 code point at " + std::to_string(i));
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+        i += 1 + extra;
+    }
+    return out;
+}
+
+namespace {
+
+bool readInt(std::string_view& s, std::size_t digits, int& out) {
+    if (s.size() < digits) return false;
+    out = 0;
+    for (std::size_t i = 0; i < digits; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(s[i]))) return false;
+        out = out * 10 + (s[i] - '0');
+    }
+    s.remove_prefix(digits);
+    return true;
+}
+
+bool eat(std::string_view& s, char c) {
+    if (s.empty() || s.front() != c) return false;
+    s.remove_prefix(1);
+    return true;
+}
+
+// Days from 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's method).
+long long daysFromCivil(long long y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+DateTime parseDate(std::string_view text) {
+    std::string_view s = text;
+    int y, mo, d, h = 0, mi = 0, sec = 0;
+    if (!readInt(s, 4, y) || !eat(s, '-') || !readInt(s, 2, mo) || !eat(s, '-') || !readInt(s, 2, d))
+        throw std::invalid_argument("a date is written YYYY-MM-DD[ HH:MM:SS]");
+    if (!s.empty()) {
+        if (!eat(s, ' ') && !eat(s, 'T')) throw std::invalid_argument("a date is written YYYY-MM-DD[ HH:MM:SS]");
+        if (!readInt(s, 2, h) || !eat(s, ':') || !readInt(s, 2, mi) || !eat(s, ':') || !readInt(s, 2, sec) ||
+            !s.empty())
+            throw std::invalid_argument("a time is written HH:MM:SS");
+    }
+    static constexpr int kMonthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    if (y < 100 || mo < 1 || mo > 12 || d < 1 || d > kMonthDays[mo - 1] || (mo == 2 && d == 29 && !leap))
+        throw std::invalid_argument("no such date (years 100..9999)");
+    if (h > 23 || mi > 59 || sec > 59) throw std::invalid_argument("no such time of day");
+    long long day = daysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)) + 25569;
+    double time = (h * 3600 + mi * 60 + sec) / 86400.0;
+    // Jet keeps the time as a positive fraction even before 1899-12-30.
+    return DateTime{day >= 0 ? static_cast<double>(day) + time : static_cast<double>(day) - time};
+}
+
+Guid parseGuid(std::string_view text) {
+    std::string_view s = text;
+    if (!s.empty() && s.front() == '{') {
+        if (s.back() != '}') throw std::invalid_argument("unbalanced braces");
+        s = s.substr(1, s.size() - 2);
+    }
+    std::uint8_t raw[16];
+    int n = 0;
+    for (std::size_t i = 0; i < s.size();) {
+        if (s[i] == '-') { ++i; continue; }
+        if (i + 1 >= s.size() || n == 16) throw std::invalid_argument("a GUID has 32 hex digits");
+        int hi = hexDigit(s[i]), lo = hexDigit(s[i + 1]);
+        if (hi < 0 || lo < 0) throw std::invalid_argument("a GUID has 32 hex digits");
+        raw[n++] = static_cast<std::uint8_t>(hi * 16 + lo);
+        i += 2;
+    }
+    if (n != 16) throw std::invalid_argument("a GUID has 32 hex digits");
+    // The first three groups are stored little-endian, the rest as written.
+    Guid g;
+    static constexpr int kOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+    for (int i = 0; i < 16; ++i) g.bytes[i] = raw[kOrder[i]];
+    return g;
+}
+
+Decimal parseDecimal(std::string_view text) {
+    std::string_view s = text;
+    Decimal d;
+    if (eat(s, '-')) d.negative = true;
+    else eat(s, '+');
+    bool any = false, point = false;
+    int digits = 0;
+    for (char c : s) {
+        if (c == '.' && !point) { point = true; continue; }
+        if (!std::isdigit(static_cast<unsigned char>(c))) throw std::invalid_argument("not a decimal number");
+        any = true;
+        if (digits > 0 || c != '0') ++digits;
+        if (digits > 28) throw std::invalid_argument("more than 28 significant digits");
+        d.mantissa = d.mantissa * 10 + static_cast<unsigned>(c - '0');
+        if (point) ++d.scale;
+    }
+    if (!any) throw std::invalid_argument("not a decimal number");
+    if (d.scale > 28) throw std::invalid_argument("more than 28 digits after the point");
+    if (d.mantissa == 0) d.negative = false;
+    return d;
+}
+
+}  // namespace mkmdb

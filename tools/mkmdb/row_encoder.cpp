@@ -1,0 +1,437 @@
+// Column layout of a table and the Jet 4 row format: column count, fixed
+// columns, variable columns, their offset table and the null mask (Jet page
+// notes, "Data Pages" and "Memo Field Definition").
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+
+#include "jet4_format.h"
+#include "mkmdb_internal.h"
+
+namespace mkmdb::detail {
+
+namespace {
+
+constexpr std::size_t kInlineLongValueMax = 256;  // longer Memo/OLE values leave the row
+constexpr std::size_t kMemoCompressibleChars = 1024;
+constexpr std::size_t kLongValueLimit = 0xFFFFFF;  // the length field readers take is 24 bits
+
+void put16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+void put32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void put64(std::uint8_t* p, std::uint64_t v) {
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void append16(std::string& out, std::uint16_t v) {
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>(v >> 8));
+}
+void append32(std::string& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+struct TypeInfo {
+    std::uint8_t jetType;
+    bool fixed;
+    std::uint16_t fixedSize;
+};
+
+TypeInfo typeInfo(Type t) {
+    switch (t) {
+        case Type::Boolean: return {0x01, true, 0};  // lives in the null mask
+        case Type::Byte: return {0x02, true, 1};
+        case Type::Integer: return {0x03, true, 2};
+        case Type::Long: return {0x04, true, 4};
+        case Type::Currency: return {0x05, true, 8};
+        case Type::Single: return {0x06, true, 4};
+        case Type::Double: return {0x07, true, 8};
+        case Type::Date: return {0x08, true, 8};
+        case Type::Binary: return {0x09, false, 0};
+        case Type::Text: return {0x0A, false, 0};
+        case Type::LongBinary: return {0x0B, false, 0};
+        case Type::Memo: return {0x0C, false, 0};
+        case Type::Guid: return {0x0F, true, 16};
+        case Type::Decimal: return {jet4::kColumnTypeNumeric, true, 17};
+    }
+    return {0, false, 0};
+}
+
+unsigned __int128 pow10(int n) {
+    unsigned __int128 p = 1;
+    while (n-- > 0) p *= 10;
+    return p;
+}
+
+}  // namespace
+
+TableLayout layoutTable(const std::string& name, const std::vector<Column>& columns, bool system) {
+    TableLayout t;
+    t.name = name;
+    t.system = system;
+    std::uint16_t fixedOffset = 0;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const Column& src = columns[i];
+        ColumnLayout c;
+        c.name = src.name;
+        c.name16 = utf8ToUtf16(src.name);
+        c.type = src.type;
+        TypeInfo info = typeInfo(src.type);
+        c.jetType = info.jetType;
+        c.number = static_cast<std::uint16_t>(i);
+        c.fixed = info.fixed;
+        c.autoNumber = src.options.autoNumber;
+        c.nullable = src.type != Type::Boolean;
+        c.compressed = (src.type == Type::Text || src.type == Type::Memo) && src.options.compressed;
+        c.precision = src.options.precision;
+        c.scale = src.options.scale;
+        if (c.fixed) {
+            c.fixedOffset = fixedOffset;
+            c.length = src.type == Type::Boolean ? 1 : info.fixedSize;
+            fixedOffset = static_cast<std::uint16_t>(fixedOffset + info.fixedSize);
+        } else {
+            c.varIndex = t.varCount++;
+            if (src.type == Type::Text) {
+                c.maxChars = static_cast<std::uint16_t>(src.options.size == 0 ? 50 : src.options.size);
+                c.length = static_cast<std::uint16_t>(2 * c.maxChars);
+            } else if (src.type == Type::Binary) {
+                c.length = static_cast<std::uint16_t>(src.options.size == 0 ? 255 : src.options.size);
+            } else {
+                t.hasLongValues = true;
+            }
+        }
+        t.columns.push_back(std::move(c));
+    }
+    t.fixedSize = fixedOffset;
+    return t;
+}
+
+void encodeText(std::u16string_view text, bool allowCompression, std::string& out) {
+    out.clear();
+    // A zero low byte would read as the compressed form's mode switch.
+    bool compressible = allowCompression && !text.empty() &&
+                        std::none_of(text.begin(), text.end(), [](char16_t u) { return (u & 0xFF) == 0; });
+    bool startsWithMarker = !text.empty() && text.front() == 0xFEFF;
+    if (compressible) {
+        out.push_back('\xFF');
+        out.push_back('\xFE');
+        bool narrow = true;
+        for (char16_t u : text) {
+            bool wantNarrow = u < 0x100;
+            if (wantNarrow != narrow) {
+                out.push_back('\0');
+                narrow = wantNarrow;
+            }
+            out.push_back(static_cast<char>(u & 0xFF));
+            if (!narrow) out.push_back(static_cast<char>(u >> 8));
+        }
+        // Plain UTF-16 starting with U+FEFF would read as the marker, so keep
+        // the compressed form for it even when longer.
+        if (out.size() < 2 * text.size() || startsWithMarker) return;
+        out.clear();
+    }
+    if (startsWithMarker)
+        throw std::invalid_argument("a text starting with U+FEFF can only be stored compressed");
+    out.reserve(2 * text.size());
+    for (char16_t u : text) append16(out, u);
+}
+
+RowEncoder::RowEncoder(const TableLayout& layout, LongValueStore& longValues)
+    : layout_(layout), longValues_(longValues), longPayloads_(layout.columns.size()),
+      longPlacement_(layout.columns.size()) {}
+
+void RowEncoder::fail(const ColumnLayout& c, const std::string& message) const {
+    throw Error(layout_.name, c.name, rowNumber_, message);
+}
+
+const std::u16string& RowEncoder::textOf(const ColumnLayout& c, const Value& v) {
+    if (v.kind() == Value::Kind::Text16) return v.text16();
+    if (v.kind() != Value::Kind::Text) fail(c, "expects text");
+    try {
+        text16_ = utf8ToUtf16(v.text());
+    } catch (const std::invalid_argument& e) {
+        fail(c, std::string("the text is not valid UTF-8 (") + e.what() + ")");
+    }
+    return text16_;
+}
+
+void RowEncoder::encodeFixed(const ColumnLayout& c, const Value& v, std::uint8_t* at, std::uint8_t* nullMask) {
+    using K = Value::Kind;
+    auto setPresent = [&] { nullMask[c.number / 8] |= static_cast<std::uint8_t>(1u << (c.number % 8)); };
+    if (c.type == Type::Boolean) {
+        if (v.kind() == K::Null) fail(c, "a Boolean column cannot hold Null in a Jet database");
+        if (v.kind() != K::Boolean) fail(c, "expects true or false");
+        if (v.boolean()) setPresent();
+        return;
+    }
+    if (v.isNull()) {
+        if (!c.autoNumber) return;
+        if (nextAutoNumber_ > INT32_MAX) fail(c, "the AutoNumber passed 2147483647");
+        put32(at, static_cast<std::uint32_t>(nextAutoNumber_++));
+        setPresent();
+        return;
+    }
+    auto wholeNumber = [&](std::int64_t lo, std::int64_t hi) {
+        if (v.kind() != K::Integer || v.integer() < lo || v.integer() > hi)
+            fail(c, "expects a whole number from " + std::to_string(lo) + " to " + std::to_string(hi));
+        return v.integer();
+    };
+    auto floating = [&]() -> double {
+        if (v.kind() == K::Number) return v.number();
+        if (v.kind() == K::Integer) return static_cast<double>(v.integer());
+        fail(c, "expects a number");
+    };
+    switch (c.type) {
+        case Type::Byte: *at = static_cast<std::uint8_t>(wholeNumber(0, 255)); break;
+        case Type::Integer: put16(at, static_cast<std::uint16_t>(wholeNumber(INT16_MIN, INT16_MAX))); break;
+        case Type::Long: {
+            std::int64_t n = wholeNumber(INT32_MIN, INT32_MAX);
+            if (c.autoNumber && n >= nextAutoNumber_) nextAutoNumber_ = n + 1;
+            put32(at, static_cast<std::uint32_t>(n));
+            break;
+        }
+        case Type::Currency: {
+            std::int64_t units = 0;
+            if (v.kind() == K::Currency) {
+                units = v.integer();
+            } else if (v.kind() == K::Integer) {
+                if (__builtin_mul_overflow(v.integer(), std::int64_t{10000}, &units))
+                    fail(c, "the amount is too large for Currency");
+            } else if (v.kind() == K::Text) {
+                Decimal d;
+                try {
+                    d = parseDecimal(v.text());
+                } catch (const std::invalid_argument& e) {
+                    fail(c, std::string("\"") + v.text() + "\" is not an amount: " + e.what());
+                }
+                if (d.scale > 4) fail(c, "Currency keeps at most 4 digits after the point");
+                unsigned __int128 m = d.mantissa * pow10(4 - d.scale);
+                if (m > static_cast<unsigned __int128>(INT64_MAX) + (d.negative ? 1 : 0))
+                    fail(c, "the amount is too large for Currency");
+                units = d.negative ? static_cast<std::int64_t>(-static_cast<__int128>(m)) : static_cast<std::int64_t>(m);
+            } else {
+                fail(c, "expects Currency, a whole number or an amount as text");
+            }
+            put64(at, static_cast<std::uint64_t>(units));
+            break;
+        }
+        case Type::Single: {
+            double d = floating();
+            if (std::isfinite(d) && std::fabs(d) > FLT_MAX) fail(c, "the number is too large for Single");
+            float f = static_cast<float>(d);
+            std::memcpy(at, &f, 4);
+            break;
+        }
+        case Type::Double: {
+            double d = floating();
+            std::memcpy(at, &d, 8);
+            break;
+        }
+        case Type::Date: {
+            double d = 0;
+            if (v.kind() == K::DateTime || v.kind() == K::Number) {
+                d = v.number();
+            } else if (v.kind() == K::Text) {
+                try {
+                    d = parseDate(v.text()).days;
+                } catch (const std::invalid_argument& e) {
+                    fail(c, std::string("\"") + v.text() + "\" is not a date: " + e.what());
+                }
+            } else {
+                fail(c, "expects a date");
+            }
+            std::memcpy(at, &d, 8);
+            break;
+        }
+        case Type::Guid: {
+            Guid g;
+            if (v.kind() == K::Guid) {
+                g = v.guid();
+            } else if (v.kind() == K::Text) {
+                try {
+                    g = parseGuid(v.text());
+                } catch (const std::invalid_argument& e) {
+                    fail(c, std::string("\"") + v.text() + "\" is not a GUID: " + e.what());
+                }
+            } else {
+                fail(c, "expects a GUID");
+            }
+            std::memcpy(at, g.bytes.data(), 16);
+            break;
+        }
+        case Type::Decimal: {
+            Decimal d;
+            if (v.kind() == K::Decimal) {
+                d = v.decimal();
+            } else if (v.kind() == K::Integer) {
+                d.negative = v.integer() < 0;
+                d.mantissa = d.negative ? static_cast<unsigned __int128>(-static_cast<__int128>(v.integer()))
+                                        : static_cast<unsigned __int128>(v.integer());
+            } else if (v.kind() == K::Text) {
+                try {
+                    d = parseDecimal(v.text());
+                } catch (const std::invalid_argument& e) {
+                    fail(c, std::string("\"") + v.text() + "\" is not a decimal number: " + e.what());
+                }
+            } else {
+                fail(c, "expects a Decimal, a whole number or a decimal number as text");
+            }
+            while (d.scale > c.scale && d.mantissa % 10 == 0) {
+                d.mantissa /= 10;
+                --d.scale;
+            }
+            if (d.scale > c.scale)
+                fail(c, "the column keeps " + std::to_string(c.scale) + " digits after the point");
+            if (d.scale < 0 || d.mantissa >= pow10(28)) fail(c, "not a valid Decimal");
+            d.mantissa *= pow10(c.scale - d.scale);
+            if (d.mantissa >= pow10(c.precision))
+                fail(c, "the number has more than " + std::to_string(c.precision) + " digits");
+            at[0] = (d.negative && d.mantissa != 0) ? 0x80 : 0x00;
+            // Four 32-bit words, most significant first, each little-endian.
+            for (int w = 0; w < 4; ++w)
+                put32(at + 1 + 4 * w, static_cast<std::uint32_t>(d.mantissa >> (32 * (3 - w))));
+            break;
+        }
+        default:
+            fail(c, "internal: not a fixed column");
+    }
+    setPresent();
+}
+
+void RowEncoder::encodeVariable(const ColumnLayout& c, const Value& v, std::string& out) {
+    using K = Value::Kind;
+    out.clear();
+    switch (c.type) {
+        case Type::Text: {
+            const std::u16string& t = textOf(c, v);
+            if (t.size() > c.maxChars)
+                fail(c, "the text has " + std::to_string(t.size()) + " characters; the column holds " +
+                            std::to_string(c.maxChars));
+            try {
+                encodeText(t, c.compressed, out);
+            } catch (const std::invalid_argument& e) {
+                fail(c, e.what());
+            }
+            break;
+        }
+        case Type::Memo: {
+            const std::u16string& t = textOf(c, v);
+            try {
+                encodeText(t, c.compressed && t.size() <= kMemoCompressibleChars, out);
+            } catch (const std::invalid_argument& e) {
+                fail(c, e.what());
+            }
+            break;
+        }
+        case Type::Binary:
+        case Type::LongBinary:
+            if (v.kind() != K::Bytes) fail(c, "expects bytes");
+            if (c.type == Type::Binary && v.text().size() > c.length)
+                fail(c, "the value has " + std::to_string(v.text().size()) + " bytes; the column holds " +
+                            std::to_string(c.length));
+            out = v.text();
+            break;
+        default:
+            fail(c, "internal: not a variable column");
+    }
+    if (out.size() > kLongValueLimit) fail(c, "values are limited to 16 MiB");
+}
+
+void RowEncoder::encode(const Row& row, std::uint64_t rowNumber, std::string& out) {
+    rowNumber_ = rowNumber;
+    const std::size_t n = layout_.columns.size();
+    if (row.size() != n)
+        throw Error(layout_.name, {}, rowNumber,
+                    "the row has " + std::to_string(row.size()) + " values; the table has " + std::to_string(n) +
+                        " columns");
+    const std::size_t maskSize = (n + 7) / 8;
+    std::uint8_t nullMask[32] = {};
+    out.assign(2 + layout_.fixedSize, '\0');
+    auto* base = reinterpret_cast<std::uint8_t*>(out.data());
+    put16(base, static_cast<std::uint16_t>(n));
+    for (std::size_t i = 0; i < n; ++i) {
+        const ColumnLayout& c = layout_.columns[i];
+        if (c.fixed) encodeFixed(c, row[i], base + 2 + c.fixedOffset, nullMask);
+    }
+
+    if (layout_.varCount > 0) {
+        // Encode variable values first, so long values can leave the row when
+        // keeping them inline would overflow it.
+        enum : std::uint8_t { kInline, kOutside };
+        std::size_t size = out.size() + 2 + 2 * layout_.varCount + 2 + maskSize;
+        for (std::size_t i = 0; i < n; ++i) {
+            const ColumnLayout& c = layout_.columns[i];
+            if (c.fixed || row[i].isNull()) continue;
+            encodeVariable(c, row[i], longPayloads_[i]);
+            nullMask[c.number / 8] |= static_cast<std::uint8_t>(1u << (c.number % 8));
+            if (c.type == Type::Memo || c.type == Type::LongBinary) {
+                longPlacement_[i] = longPayloads_[i].size() <= kInlineLongValueMax ? kInline : kOutside;
+                size += jet4::kLongValueHeader + (longPlacement_[i] == kInline ? longPayloads_[i].size() : 0);
+            } else {
+                size += longPayloads_[i].size();
+            }
+        }
+        while (size > jet4::kMaxRowSize) {
+            std::size_t largest = n;
+            for (std::size_t i = 0; i < n; ++i) {
+                const ColumnLayout& c = layout_.columns[i];
+                if ((c.type == Type::Memo || c.type == Type::LongBinary) && !row[i].isNull() &&
+                    longPlacement_[i] == kInline && !longPayloads_[i].empty() &&
+                    (largest == n || longPayloads_[i].size() > longPayloads_[largest].size()))
+                    largest = i;
+            }
+            if (largest == n) break;
+            longPlacement_[largest] = kOutside;
+            size -= longPayloads_[largest].size();
+        }
+        if (size > jet4::kMaxRowSize)
+            throw Error(layout_.name, {}, rowNumber,
+                        "the row needs " + std::to_string(size) + " bytes; a Jet 4 row holds at most " +
+                            std::to_string(jet4::kMaxRowSize));
+
+        std::uint16_t offsets[kMaxColumns + 1];
+        for (std::size_t i = 0; i < n; ++i) {
+            const ColumnLayout& c = layout_.columns[i];
+            if (c.fixed) continue;
+            offsets[c.varIndex] = static_cast<std::uint16_t>(out.size());
+            if (row[i].isNull()) continue;
+            const std::string& payload = longPayloads_[i];
+            if (c.type == Type::Memo || c.type == Type::LongBinary) {
+                auto length = static_cast<std::uint32_t>(payload.size());
+                if (longPlacement_[i] == kInline) {
+                    append32(out, length | jet4::kLongValueInline);
+                    append32(out, 0);
+                    append32(out, 0);
+                    out += payload;
+                } else if (payload.size() <= jet4::kMaxRowSize) {
+                    std::uint32_t pointer = longValues_.storeSinglePage(payload);
+                    append32(out, length | jet4::kLongValueSinglePage);
+                    append32(out, pointer);
+                    append32(out, 0);
+                } else {
+                    std::uint32_t pointer = longValues_.storeChain(payload);
+                    append32(out, length);
+                    append32(out, pointer);
+                    append32(out, 0);
+                }
+            } else {
+                out += payload;
+            }
+        }
+        // Trailer: end of data, the offsets last to first, the count.
+        append16(out, static_cast<std::uint16_t>(out.size()));
+        for (std::size_t k = layout_.varCount; k-- > 0;) append16(out, offsets[k]);
+        append16(out, layout_.varCount);
+    }
+    out.append(reinterpret_cast<const char*>(nullMask), maskSize);
+    if (out.size() > jet4::kMaxRowSize)
+        throw Error(layout_.name, {}, rowNumber,
+                    "the row needs " + std::to_string(out.size()) + " bytes; a Jet 4 row holds at most " +
+                        std::to_string(jet4::kMaxRowSize));
+}
+
+}  // namespace mkmdb::detail

@@ -1,0 +1,605 @@
+// Lays a database out in Jet 4 pages and writes them: the header page, table
+// definitions, data and long-value pages, usage maps and the catalogue.
+//
+// Order of work: each user table gets its definition page(s) reserved, then its
+// rows are streamed into data pages (long values into LVAL pages as they come);
+// the system tables follow, then the catalogue rows of MSysObjects (whose
+// definition is always page 2), then the usage maps; the definitions and the
+// header page are written last, once every page number is known.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include "jet4_format.h"
+#include "mkmdb_internal.h"
+
+namespace mkmdb {
+
+using namespace detail;
+namespace fmt = jet4;
+
+namespace {
+
+using Page = std::array<std::uint8_t, fmt::kPageSize>;
+
+void put16(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+void put32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void append16(std::string& out, std::uint32_t v) {
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+void append32(std::string& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+std::uint32_t rowPointer(std::uint32_t page, std::uint32_t row) { return page << 8 | row; }
+
+// The output file, page by page, in any order.
+class PageFile {
+public:
+    explicit PageFile(int fd) : fd_(fd) {}
+    std::uint32_t allocate(std::uint32_t count = 1) {
+        std::uint32_t first = next_;
+        next_ += count;
+        if (next_ >= (1u << 24)) throw Error("the database would pass 2^24 pages (64 GiB)");
+        return first;
+    }
+    std::uint32_t pageCount() const { return next_; }
+    void write(std::uint32_t page, const std::uint8_t* data) {
+        const std::uint8_t* p = data;
+        std::size_t left = fmt::kPageSize;
+        off_t at = static_cast<off_t>(page) * static_cast<off_t>(fmt::kPageSize);
+        while (left > 0) {
+            ssize_t n = ::pwrite(fd_, p, left, at);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                throw Error(std::string("cannot write the database: ") + std::strerror(errno));
+            }
+            p += n;
+            left -= static_cast<std::size_t>(n);
+            at += n;
+        }
+    }
+
+private:
+    int fd_;
+    std::uint32_t next_ = 0;
+};
+
+// A data or long-value page being filled: row offsets grow from the header,
+// rows from the page end.
+class RowPage {
+public:
+    void start(std::uint32_t number, const std::uint8_t owner[4]) {
+        page_.fill(0);
+        page_[0] = fmt::kPageData;
+        page_[1] = 0x01;
+        std::memcpy(&page_[fmt::kDataOwner], owner, 4);
+        number_ = number;
+        rows_ = 0;
+        top_ = fmt::kPageSize;
+        open_ = true;
+    }
+    bool open() const { return open_; }
+    std::uint32_t number() const { return number_; }
+    bool fits(std::size_t size) const {
+        return open_ && rows_ < fmt::kMaxRowsPerPage && fmt::kDataRowOffsets + 2 * (rows_ + 1) + size <= top_;
+    }
+    std::size_t freeSpace() const { return top_ - fmt::kDataRowOffsets - 2 * rows_; }
+    std::uint32_t add(std::string_view row) {
+        top_ -= row.size();
+        std::memcpy(&page_[top_], row.data(), row.size());
+        put16(&page_[fmt::kDataRowOffsets + 2 * rows_], static_cast<std::uint32_t>(top_));
+        return rows_++;
+    }
+    void flush(PageFile& file) {
+        put16(&page_[fmt::kDataFreeSpace], static_cast<std::uint32_t>(freeSpace()));
+        put16(&page_[fmt::kDataRowCount], rows_);
+        file.write(number_, page_.data());
+        open_ = false;
+    }
+
+private:
+    Page page_{};
+    std::uint32_t number_ = 0;
+    std::uint32_t rows_ = 0;
+    std::size_t top_ = fmt::kPageSize;
+    bool open_ = false;
+};
+
+constexpr std::uint8_t kLvalOwner[4] = {'L', 'V', 'A', 'L'};
+
+// Streams one table's rows into its data pages and its long values into LVAL
+// pages; remembers the pages for the usage maps.
+class TableWriter : public LongValueStore {
+public:
+    TableWriter(PageFile& file, const TableLayout& layout, std::uint32_t tdefPage)
+        : file_(file), encoder_(layout, *this) {
+        put32(owner_, tdefPage);
+    }
+
+    void add(const Row& row) {
+        encoder_.encode(row, ++rows_, buffer_);
+        if (!data_.fits(buffer_.size())) {
+            if (data_.open()) data_.flush(file_);
+            std::uint32_t page = file_.allocate();
+            data_.start(page, owner_);
+            dataPages.push_back(page);
+        }
+        data_.add(buffer_);
+    }
+
+    void finish() {
+        if (data_.open()) {
+            lastDataPageFree = data_.freeSpace();
+            data_.flush(file_);
+        }
+        if (lval_.open()) lval_.flush(file_);
+    }
+
+    std::uint32_t storeSinglePage(std::string_view payload) override {
+        if (!lval_.fits(payload.size())) {
+            if (lval_.open()) lval_.flush(file_);
+            std::uint32_t page = file_.allocate();
+            lval_.start(page, kLvalOwner);
+            lvalPages.push_back(page);
+        }
+        return rowPointer(lval_.number(), lval_.add(payload));
+    }
+
+    std::uint32_t storeChain(std::string_view payload) override {
+        // One record per page, the last one exactly as long as what is left:
+        // readers stop at the value's length only between records.
+        std::size_t chunks = (payload.size() + fmt::kLvalChunk - 1) / fmt::kLvalChunk;
+        std::uint32_t first = file_.allocate(static_cast<std::uint32_t>(chunks));
+        std::string record;
+        RowPage page;
+        for (std::size_t i = 0; i < chunks; ++i) {
+            std::string_view chunk = payload.substr(i * fmt::kLvalChunk, fmt::kLvalChunk);
+            record.clear();
+            append32(record, i + 1 < chunks ? rowPointer(first + static_cast<std::uint32_t>(i) + 1, 0) : 0);
+            record.append(chunk);
+            page.start(first + static_cast<std::uint32_t>(i), kLvalOwner);
+            page.add(record);
+            page.flush(file_);
+            lvalPages.push_back(first + static_cast<std::uint32_t>(i));
+        }
+        return rowPointer(first, 0);
+    }
+
+    std::uint64_t rowCount() const { return rows_; }
+    std::int64_t nextAutoNumber() const { return encoder_.nextAutoNumber(); }
+
+    std::vector<std::uint32_t> dataPages;
+    std::vector<std::uint32_t> lvalPages;
+    std::size_t lastDataPageFree = 0;
+
+private:
+    PageFile& file_;
+    RowEncoder encoder_;
+    std::uint8_t owner_[4];
+    RowPage data_;
+    RowPage lval_;
+    std::string buffer_;
+    std::uint64_t rows_ = 0;
+};
+
+// Usage-map records live as rows of map-holder data pages.
+class UsageMaps {
+public:
+    explicit UsageMaps(PageFile& file, std::uint32_t firstHolder) : file_(file) {
+        holder_.start(firstHolder, holderOwner_);
+    }
+
+    // Returns the row pointer of a map record listing pages (sorted).
+    std::uint32_t add(const std::vector<std::uint32_t>& pages) {
+        std::string record;
+        std::uint32_t lo = pages.empty() ? 0 : pages.front();
+        std::uint32_t hi = pages.empty() ? 0 : pages.back();
+        std::size_t inlineBytes = (hi - lo) / 8 + 1;
+        if (inlineBytes <= kInlineMapMax) {
+            record.push_back(static_cast<char>(fmt::kMapInline));
+            append32(record, lo);
+            record.append(inlineBytes, '\0');
+            for (std::uint32_t p : pages) record[5 + (p - lo) / 8] |= static_cast<char>(1u << ((p - lo) % 8));
+        } else {
+            // One usage-map page per kUsageMapPageBits pages of the file.
+            std::size_t slots = hi / fmt::kUsageMapPageBits + 1;
+            record.push_back(static_cast<char>(fmt::kMapPages));
+            std::size_t i = 0;
+            for (std::size_t slot = 0; slot < slots; ++slot) {
+                Page page{};
+                bool any = false;
+                std::uint32_t base = static_cast<std::uint32_t>(slot * fmt::kUsageMapPageBits);
+                for (; i < pages.size() && pages[i] < base + fmt::kUsageMapPageBits; ++i) {
+                    std::uint32_t bit = pages[i] - base;
+                    page[4 + bit / 8] |= static_cast<std::uint8_t>(1u << (bit % 8));
+                    any = true;
+                }
+                if (!any) {
+                    append32(record, 0);
+                    continue;
+                }
+                page[0] = fmt::kPageUsageMap;
+                page[1] = 0x01;
+                std::uint32_t number = file_.allocate();
+                file_.write(number, page.data());
+                append32(record, number);
+            }
+        }
+        if (!holder_.fits(record.size())) {
+            holder_.flush(file_);
+            holder_.start(file_.allocate(), holderOwner_);
+        }
+        return rowPointer(holder_.number(), holder_.add(record));
+    }
+
+    void finish() { holder_.flush(file_); }
+
+private:
+    static constexpr std::size_t kInlineMapMax = 3000;
+    PageFile& file_;
+    RowPage holder_;
+    // Access marks its map-holder page 1 as owned by page 1.
+    const std::uint8_t holderOwner_[4] = {1, 0, 0, 0};
+};
+
+struct TableResult {
+    std::uint64_t rows = 0;
+    std::int64_t nextAutoNumber = 1;
+    bool hasAutoNumber = false;
+    std::vector<std::uint32_t> dataPages;
+    std::vector<std::uint32_t> lvalPages;
+    std::uint32_t usedMap = 0;
+    std::uint32_t freeMap = 0;
+    std::uint32_t lvalMap = 0;
+};
+
+// The definition as one byte stream; pages carry it from byte 8 on, after
+// their own 8-byte header (Jet page notes, "TDEF Pages").
+std::string tableDefinition(const TableLayout& t, const TableResult& r) {
+    std::string d(fmt::kTdefColumns, '\0');
+    auto* h = reinterpret_cast<std::uint8_t*>(d.data());
+    h[0] = fmt::kPageTableDef;
+    h[1] = 0x01;
+    put32(h + fmt::kTdefVersionTag, fmt::kTdefVersionTagValue);
+    put32(h + fmt::kTdefRowCount, static_cast<std::uint32_t>(r.rows));
+    put32(h + fmt::kTdefAutoNumber, r.hasAutoNumber ? static_cast<std::uint32_t>(r.nextAutoNumber) : 0);
+    h[fmt::kTdefAutoNumberFlag] = r.hasAutoNumber ? 1 : 0;
+    h[fmt::kTdefTableType] = t.system ? fmt::kTableSystem : fmt::kTableUser;
+    auto columns = static_cast<std::uint32_t>(t.columns.size());
+    put16(h + fmt::kTdefMaxCols, columns);
+    put16(h + fmt::kTdefVarCols, t.varCount);
+    put16(h + fmt::kTdefCols, columns);
+    put32(h + fmt::kTdefIndexCount, 0);
+    put32(h + fmt::kTdefRealIndexCount, 0);
+    put32(h + fmt::kTdefUsedPagesMap, r.usedMap);
+    put32(h + fmt::kTdefFreePagesMap, r.freeMap);
+    for (const ColumnLayout& c : t.columns) {
+        std::uint8_t e[fmt::kColumnEntrySize] = {};
+        e[fmt::kColType] = c.jetType;
+        put32(e + fmt::kColVersionTag, fmt::kTdefVersionTagValue);
+        put16(e + fmt::kColNumber, c.number);
+        put16(e + fmt::kColVarIndex, c.fixed ? 0 : c.varIndex);
+        put16(e + fmt::kColRowNumber, c.number);
+        if (c.type == Type::Decimal) {
+            e[fmt::kColMisc] = static_cast<std::uint8_t>(c.precision);
+            e[fmt::kColMisc + 1] = static_cast<std::uint8_t>(c.scale);
+        } else {
+            put16(e + fmt::kColMisc, fmt::kSortGeneral);
+        }
+        e[fmt::kColFlags] = static_cast<std::uint8_t>((c.fixed ? fmt::kColFlagFixed : 0) |
+                                                      (c.nullable ? fmt::kColFlagNullable : 0) |
+                                                      (c.autoNumber ? fmt::kColFlagAutoLong : 0));
+        e[fmt::kColMiscFlags] = c.compressed ? fmt::kColMiscCompressed : 0;
+        put16(e + fmt::kColFixedOffset, c.fixed ? c.fixedOffset : 0);
+        put16(e + fmt::kColLength, c.length);
+        d.append(reinterpret_cast<const char*>(e), sizeof e);
+    }
+    for (const ColumnLayout& c : t.columns) {
+        append16(d, static_cast<std::uint32_t>(2 * c.name16.size()));
+        for (char16_t u : c.name16) append16(d, u);
+    }
+    // Pages owned by the long-value columns, then the end marker.
+    for (const ColumnLayout& c : t.columns) {
+        if (c.type != Type::Memo && c.type != Type::LongBinary) continue;
+        append16(d, c.number);
+        append32(d, r.lvalMap);
+        append32(d, r.lvalMap);
+    }
+    append16(d, 0xFFFF);
+    put32(reinterpret_cast<std::uint8_t*>(d.data()) + fmt::kTdefLength, static_cast<std::uint32_t>(d.size()));
+    return d;
+}
+
+std::size_t definitionPages(std::size_t bytes) {
+    if (bytes <= fmt::kPageSize) return 1;
+    std::size_t rest = bytes - fmt::kPageSize;
+    std::size_t perPage = fmt::kPageSize - fmt::kTdefContinuationHeader;
+    return 1 + (rest + perPage - 1) / perPage;
+}
+
+void writeDefinition(PageFile& file, const std::string& d, const std::vector<std::uint32_t>& pages) {
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        Page page{};
+        std::size_t start = i == 0 ? 0 : fmt::kTdefContinuationHeader;
+        std::size_t n = std::min(d.size() - at, fmt::kPageSize - start);
+        std::memcpy(page.data() + start, d.data() + at, n);
+        at += n;
+        page[0] = fmt::kPageTableDef;
+        page[1] = 0x01;
+        // Free space minus 8, as Access records it.
+        std::size_t used = start + n + 8;
+        put16(page.data() + fmt::kTdefFreeSpace, static_cast<std::uint32_t>(used < fmt::kPageSize ? fmt::kPageSize - used : 0));
+        put32(page.data() + fmt::kTdefNextPage, i + 1 < pages.size() ? pages[i + 1] : 0);
+        file.write(pages[i], page.data());
+    }
+}
+
+struct SystemTable {
+    const char* name;
+    std::vector<Column> columns;
+};
+
+std::vector<Column> msysObjectsColumns() {
+    return {
+        {"Id", Type::Long, {}},
+        {"ParentId", Type::Long, {}},
+        {"Name", Type::Text, {.size = 255}},
+        {"Type", Type::Integer, {}},
+        {"DateCreate", Type::Date, {}},
+        {"DateUpdate", Type::Date, {}},
+        {"Owner", Type::Binary, {.size = 255}},
+        {"Flags", Type::Long, {}},
+        {"Database", Type::Memo, {}},
+        {"Connect", Type::Memo, {}},
+        {"ForeignName", Type::Text, {.size = 255}},
+        {"RmtInfoShort", Type::Binary, {.size = 255}},
+        {"RmtInfoLong", Type::LongBinary, {}},
+        {"Lv", Type::LongBinary, {}},
+        {"LvProp", Type::LongBinary, {}},
+        {"LvModule", Type::LongBinary, {}},
+        {"LvExtra", Type::LongBinary, {}},
+    };
+}
+
+// The other system tables a new Access database has; written empty.
+std::vector<SystemTable> otherSystemTables() {
+    return {
+        {"MSysACEs",
+         {{"ObjectId", Type::Long, {}},
+          {"SID", Type::Binary, {.size = 255}},
+          {"ACM", Type::Long, {}},
+          {"FInheritable", Type::Boolean, {}}}},
+        {"MSysQueries",
+         {{"ObjectId", Type::Long, {}},
+          {"Attribute", Type::Byte, {}},
+          {"Order", Type::Binary, {.size = 255}},
+          {"Name1", Type::Text, {.size = 255}},
+          {"Name2", Type::Text, {.size = 255}},
+          {"Expression", Type::Memo, {}},
+          {"Flag", Type::Integer, {}},
+          {"LvExtra", Type::LongBinary, {}}}},
+        {"MSysRelationships",
+         {{"szRelationship", Type::Text, {.size = 255}},
+          {"grbit", Type::Long, {}},
+          {"ccolumn", Type::Long, {}},
+          {"icolumn", Type::Long, {}},
+          {"szObject", Type::Text, {.size = 255}},
+          {"szColumn", Type::Text, {.size = 255}},
+          {"szReferencedObject", Type::Text, {.size = 255}},
+          {"szReferencedColumn", Type::Text, {.size = 255}}}},
+    };
+}
+
+Row catalogueRow(std::int32_t id, std::int32_t parent, const std::string& name, std::int16_t type,
+                 double date, std::uint32_t flags) {
+    Row row(17);
+    row[0] = id;
+    row[1] = parent;
+    row[2] = name;
+    row[3] = type;
+    row[4] = DateTime{date};
+    row[5] = DateTime{date};
+    row[7] = static_cast<std::int32_t>(flags);
+    return row;
+}
+
+void rc4(const std::uint8_t* key, std::size_t keyLength, std::uint8_t* data, std::size_t length) {
+    std::uint8_t s[256];
+    for (int i = 0; i < 256; ++i) s[i] = static_cast<std::uint8_t>(i);
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + s[i] + key[i % keyLength]) & 0xFF;
+        std::swap(s[i], s[j]);
+    }
+    for (std::size_t k = 0, i = 0, j = 0; k < length; ++k) {
+        i = (i + 1) & 0xFF;
+        j = (j + s[i]) & 0xFF;
+        std::swap(s[i], s[j]);
+        data[k] ^= s[(s[i] + s[j]) & 0xFF];
+    }
+}
+
+void writeHeader(PageFile& file, const Database& db, double created) {
+    Page page{};
+    std::memcpy(page.data(), fmt::kHeaderMagic, sizeof fmt::kHeaderMagic);
+    page[fmt::kHeaderVersion] = 0x01;
+    // Counters Access keeps at the start of the masked region; their meaning is unknown.
+    static constexpr std::uint8_t kPreamble[] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,
+                                                 0x03, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
+    std::memcpy(&page[fmt::kHeaderEncryptedStart], kPreamble, sizeof kPreamble);
+    put16(&page[fmt::kHeaderCodePage], fmt::kCodePage1252);
+    put32(&page[fmt::kHeaderDbKey], 0);
+    put16(&page[fmt::kHeaderSortOrder], fmt::kSortGeneral);
+    std::memcpy(&page[fmt::kHeaderCreationDate], &created, 8);
+    // The password, UCS-2, masked with the creation date's day number.
+    std::u16string password = utf8ToUtf16(db.password());
+    std::uint8_t mask[4];
+    put32(mask, static_cast<std::uint32_t>(static_cast<std::int32_t>(std::floor(created))));
+    for (std::size_t i = 0; i < fmt::kHeaderPasswordSize; ++i) {
+        std::uint8_t b = 0;
+        if (i / 2 < password.size()) b = static_cast<std::uint8_t>(password[i / 2] >> (8 * (i % 2)));
+        page[fmt::kHeaderPassword + i] = b ^ mask[i % 4];
+    }
+    rc4(fmt::kHeaderRc4Key, sizeof fmt::kHeaderRc4Key, &page[fmt::kHeaderEncryptedStart],
+        fmt::kHeaderEncryptedSize);
+    file.write(0, page.data());
+}
+
+struct PlannedTable {
+    TableLayout layout;
+    std::vector<std::uint32_t> tdefPages;
+    TableResult result;
+};
+
+std::vector<std::uint32_t> reserveDefinition(PageFile& file, const TableLayout& layout) {
+    std::size_t bytes = tableDefinition(layout, TableResult{}).size();
+    std::vector<std::uint32_t> pages;
+    for (std::size_t i = 0; i < definitionPages(bytes); ++i) pages.push_back(file.allocate());
+    return pages;
+}
+
+void collect(TableWriter& w, const TableLayout& layout, TableResult& r) {
+    w.finish();
+    r.rows = w.rowCount();
+    r.nextAutoNumber = w.nextAutoNumber();
+    r.hasAutoNumber = std::any_of(layout.columns.begin(), layout.columns.end(),
+                                  [](const ColumnLayout& c) { return c.autoNumber; });
+    r.dataPages = std::move(w.dataPages);
+    r.lvalPages = std::move(w.lvalPages);
+}
+
+WriteStats writePages(const Database& db, PageFile& file) {
+    const double created = db.creationDate() >= 0 ? db.creationDate() : defaultCreationDate();
+    file.allocate(3);  // header, first usage-map holder, MSysObjects definition
+
+    std::vector<PlannedTable> tables;
+    tables.reserve(db.tables().size() + 4);
+    for (const Table& t : db.tables()) {
+        checkColumns(t.name(), t.columns());
+        PlannedTable& p = tables.emplace_back();
+        p.layout = layoutTable(t.name(), t.columns(), false);
+        p.tdefPages = reserveDefinition(file, p.layout);
+        TableWriter w(file, p.layout, p.tdefPages.front());
+        for (const Row& row : t.rows()) w.add(row);
+        if (t.generatedRows() > 0) {
+            Row row(t.columns().size());
+            for (std::uint64_t i = 0; i < t.generatedRows(); ++i) {
+                t.generator()(i, row);
+                w.add(row);
+            }
+        }
+        collect(w, p.layout, p.result);
+        if (p.result.rows > UINT32_MAX) throw Error(t.name(), {}, 0, "more than 2^32 rows");
+    }
+    std::size_t userTables = tables.size();
+
+    PlannedTable& objects = tables.emplace_back();
+    objects.layout = layoutTable("MSysObjects", msysObjectsColumns(), true);
+    objects.tdefPages = {fmt::kMSysObjectsPage};
+    for (std::size_t i = 1; i < definitionPages(tableDefinition(objects.layout, {}).size()); ++i)
+        objects.tdefPages.push_back(file.allocate());
+    std::vector<std::string> systemNames = {"MSysObjects"};
+    for (const SystemTable& s : otherSystemTables()) {
+        PlannedTable& p = tables.emplace_back();
+        p.layout = layoutTable(s.name, s.columns, true);
+        p.tdefPages = reserveDefinition(file, p.layout);
+        systemNames.push_back(s.name);
+    }
+
+    // The catalogue: containers, the database object, the system tables, then
+    // the user tables.
+    {
+        TableWriter w(file, objects.layout, fmt::kMSysObjectsPage);
+        const std::uint32_t sys = fmt::kObjectFlagSystem;
+        w.add(catalogueRow(fmt::kContainerTables, fmt::kContainerRoot, "Tables", fmt::kObjectContainer, created, sys));
+        w.add(catalogueRow(fmt::kContainerDatabases, fmt::kContainerRoot, "Databases", fmt::kObjectContainer, created,
+                           sys));
+        w.add(catalogueRow(fmt::kContainerRelationships, fmt::kContainerRoot, "Relationships", fmt::kObjectContainer,
+                           created, sys));
+        w.add(catalogueRow(fmt::kMSysDbId, fmt::kContainerDatabases, "MSysDb", fmt::kObjectDatabase, created, sys));
+        for (std::size_t i = 0; i < systemNames.size(); ++i) {
+            const PlannedTable& p = tables[userTables + i];
+            w.add(catalogueRow(static_cast<std::int32_t>(p.tdefPages.front()), fmt::kContainerTables, systemNames[i],
+                               fmt::kObjectTable, created, sys));
+        }
+        static const char* kOtherContainers[] = {"Forms", "Modules", "Reports", "Scripts"};
+        for (std::int32_t i = 0; i < 4; ++i)
+            w.add(catalogueRow(INT32_MIN + i, fmt::kContainerRoot, kOtherContainers[i], fmt::kObjectContainer,
+                               created, 0));
+        for (std::size_t i = 0; i < userTables; ++i)
+            w.add(catalogueRow(static_cast<std::int32_t>(tables[i].tdefPages.front()), fmt::kContainerTables,
+                               tables[i].layout.name, fmt::kObjectTable, created, 0));
+        collect(w, objects.layout, objects.result);
+    }
+
+    UsageMaps maps(file, 1);
+    for (PlannedTable& p : tables) {
+        TableResult& r = p.result;
+        r.usedMap = maps.add(r.dataPages);
+        // Pages with room for more rows: only the last one is not full.
+        std::vector<std::uint32_t> withRoom;
+        if (!r.dataPages.empty()) withRoom.push_back(r.dataPages.back());
+        r.freeMap = maps.add(withRoom);
+        if (p.layout.hasLongValues) r.lvalMap = maps.add(r.lvalPages);
+    }
+    maps.finish();
+
+    for (const PlannedTable& p : tables) writeDefinition(file, tableDefinition(p.layout, p.result), p.tdefPages);
+    writeHeader(file, db, created);
+
+    WriteStats stats;
+    stats.pages = file.pageCount();
+    for (std::size_t i = 0; i < userTables; ++i) stats.rows += tables[i].result.rows;
+    return stats;
+}
+
+}  // namespace
+
+WriteStats write(const Database& db, const std::filesystem::path& path) {
+    std::string temp = path.string() + ".XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) throw Error("cannot create " + temp + ": " + std::strerror(errno));
+    auto discard = [&] {
+        ::close(fd);
+        ::unlink(temp.c_str());
+    };
+    try {
+        PageFile file(fd);
+        WriteStats stats = writePages(db, file);
+        off_t size = static_cast<off_t>(file.pageCount()) * static_cast<off_t>(fmt::kPageSize);
+        if (::ftruncate(fd, size) != 0 || ::fchmod(fd, 0644) != 0)
+            throw Error("cannot finish " + temp + ": " + std::strerror(errno));
+        int closed = ::close(fd);
+        fd = -1;
+        if (closed != 0) {
+            ::unlink(temp.c_str());
+            throw Error("cannot close " + temp + ": " + std::strerror(errno));
+        }
+        if (::rename(temp.c_str(), path.c_str()) != 0) {
+            int e = errno;
+            ::unlink(temp.c_str());
+            throw Error("cannot create " + path.string() + ": " + std::strerror(e));
+        }
+        return stats;
+    } catch (const Error&) {
+        if (fd >= 0) discard();
+        throw;
+    } catch (const std::exception& e) {
+        if (fd >= 0) discard();
+        throw Error(e.what());
+    }
+}
+
+}  // namespace mkmdb
