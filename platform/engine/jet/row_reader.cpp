@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "core/error_codes.h"
@@ -15,16 +14,6 @@ namespace {
 // most once per update, so a long chain can only be damage (or a loop).
 constexpr int kMaxOverflowHops = 16;
 
-double singleAsDouble(float f) {
-    if (!std::isfinite(f)) return f;
-    // The shortest decimal that reads back as f, then the double nearest to it:
-    // 0.1f becomes 0.1, as a user typing 0.1 expects.
-    char buf[32];
-    const auto res = std::to_chars(buf, buf + sizeof buf - 1, f);
-    *res.ptr = '\0';
-    return std::strtod(buf, nullptr);
-}
-
 template <typename T>
 T loadAs(const std::uint8_t* p) {
     T v;
@@ -33,6 +22,18 @@ T loadAs(const std::uint8_t* p) {
 }
 
 }  // namespace
+
+double singleAsDouble(float f) {
+    if (!std::isfinite(f)) return f;
+    // The shortest decimal that reads back as f, then the double nearest to it:
+    // 0.1f becomes 0.1, as a user typing 0.1 expects.
+    // from_chars, unlike strtod, ignores the locale (an Italian one reads "0,1").
+    char buf[32];
+    const auto end = std::to_chars(buf, buf + sizeof buf, f).ptr;
+    double d = f;
+    std::from_chars(buf, end, d);
+    return d;
+}
 
 RowReader::RowReader(std::shared_ptr<const PageFile> file, std::shared_ptr<const TextDecoder> text,
                      TableDef def)

@@ -43,6 +43,10 @@ TableDef readTableDef(const PageFile& file, const TextDecoder& text, std::uint32
 std::uint16_t findRow(const PageFile& file, const std::vector<std::uint8_t>& page, unsigned row,
                       unsigned* start, unsigned* end);
 
+// A Single as the engine holds it: the double nearest to the float's shortest
+// decimal form (0.1f gives 0.1). Infinities and NaN pass unchanged.
+double singleAsDouble(float f);
+
 // Iterates a table's rows in storage order, decoding every column.
 class RowReader {
 public:
