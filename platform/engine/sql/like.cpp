@@ -1,0 +1,132 @@
+#include "like_internal.h"
+
+#include "fold_internal.h"
+
+namespace sql {
+
+std::optional<LikePattern> LikePattern::compile(std::u16string_view pattern, std::u16string* why) {
+    LikePattern p;
+    std::size_t i = 0;
+    while (i < pattern.size()) {
+        std::size_t len;
+        char32_t c = codePointAt(pattern, i, len);
+        i += len;
+        if (c == '*') {
+            // Runs of stars mean the same as one; keeping one keeps matching linear.
+            if (p.elements_.empty() || p.elements_.back().op != Op::Star)
+                p.elements_.push_back({Op::Star});
+        } else if (c == '?') {
+            p.elements_.push_back({Op::AnyChar});
+        } else if (c == '#') {
+            p.elements_.push_back({Op::Digit});
+        } else if (c == '[') {
+            Element set{Op::Set};
+            set.first = static_cast<std::uint32_t>(p.ranges_.size());
+            bool closed = false;
+            bool atStart = true;
+            if (i < pattern.size() && pattern[i] == '!') {
+                set.negated = true;
+                ++i;
+            }
+            while (i < pattern.size()) {
+                char32_t lo = codePointAt(pattern, i, len);
+                i += len;
+                if (lo == ']') {
+                    closed = true;
+                    break;
+                }
+                char32_t hi = lo;
+                // "a-z" is a range; a '-' first or last stands for itself.
+                if (!(atStart && lo == '-') && i + 1 < pattern.size() && pattern[i] == '-' &&
+                    pattern[i + 1] != ']') {
+                    hi = codePointAt(pattern, i + 1, len);
+                    i += 1 + len;
+                    if (hi < lo) {
+                        if (why) *why = u"descending range in brackets";
+                        return std::nullopt;
+                    }
+                }
+                atStart = false;
+                char32_t flo = foldCase(lo), fhi = foldCase(hi);
+                // Folding keeps letter ranges ascending; where it would not, keep the
+                // range as written (both the character and its folding are tried).
+                if (flo <= fhi) p.ranges_.push_back({flo, fhi});
+                if (flo != lo || fhi != hi) p.ranges_.push_back({lo, hi});
+            }
+            if (!closed) {
+                if (why) *why = u"'[' without ']'";
+                return std::nullopt;
+            }
+            set.count = static_cast<std::uint32_t>(p.ranges_.size()) - set.first;
+            // "[]" matches zero characters; "[!]" is the complement of nothing: any one.
+            if (set.count == 0 && !set.negated) continue;
+            if (set.count == 0) set.op = Op::AnyChar;
+            p.elements_.push_back(set);
+        } else {
+            Element e{Op::Char};
+            e.ch = foldCase(c);
+            p.elements_.push_back(e);
+        }
+    }
+    p.anyText_ = !p.elements_.empty();
+    for (const Element& e : p.elements_)
+        if (e.op != Op::Star) p.anyText_ = false;
+    return p;
+}
+
+bool LikePattern::matchesOne(const Element& e, char32_t c) const {
+    switch (e.op) {
+        case Op::Char:
+            return e.ch == foldCase(c);
+        case Op::AnyChar:
+            return true;
+        case Op::Digit:
+            return c >= '0' && c <= '9';
+        case Op::Set: {
+            char32_t f = foldCase(c);
+            bool in = false;
+            for (std::uint32_t k = e.first; k < e.first + e.count && !in; ++k) {
+                const Range& r = ranges_[k];
+                in = (f >= r.lo && f <= r.hi) || (c >= r.lo && c <= r.hi);
+            }
+            return in != e.negated;
+        }
+        case Op::Star:
+            break;
+    }
+    return false;
+}
+
+bool LikePattern::matches(std::u16string_view text) const {
+    if (anyText_) return true;
+    // Every element but '*' consumes exactly one character, so backtracking to the
+    // last star is enough (classic wildcard matching, no recursion, no allocation).
+    const std::size_t m = elements_.size();
+    std::size_t p = 0, t = 0;
+    std::size_t starP = m + 1, starT = 0;
+    while (t < text.size()) {
+        if (p < m && elements_[p].op == Op::Star) {
+            starP = ++p;
+            starT = t;
+            continue;
+        }
+        std::size_t len;
+        if (p < m && matchesOne(elements_[p], codePointAt(text, t, len))) {
+            ++p;
+            t += len;
+            continue;
+        }
+        if (starP <= m) {
+            codePointAt(text, starT, len);
+            starT += len;
+            t = starT;
+            p = starP;
+            continue;
+        }
+        return false;
+    }
+    while (p < m && elements_[p].op == Op::Star) ++p;
+    return p == m;
+}
+
+}  // namespace sql

@@ -1,0 +1,50 @@
+#pragma once
+// A compiled LIKE pattern of the Jet dialect: '*' any run of characters, '?' one
+// character, '#' one digit 0-9, '[abc]' one of, '[!abc]' none of, '[a-z]' a range;
+// inside brackets every other character is literal ([*], [?], [#], [[]), a '-' first
+// or last is literal, and '[]' matches nothing (zero characters). Outside brackets
+// ']' and '!' are literal. Matching ignores case (simple case folding per code point)
+// and treats a surrogate pair as one character.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sql {
+
+class LikePattern {
+public:
+    // Nullopt for an unusable pattern: an unclosed '[' or a descending range such as
+    // [z-a]. why, when given, receives a short reason.
+    static std::optional<LikePattern> compile(std::u16string_view pattern,
+                                              std::u16string* why = nullptr);
+
+    // Does not allocate.
+    bool matches(std::u16string_view text) const;
+
+    // True when the pattern is only '*'s: every text matches.
+    bool matchesAnyText() const { return anyText_; }
+
+private:
+    enum class Op : std::uint8_t { Char, AnyChar, Digit, Set, Star };
+    struct Range {
+        char32_t lo, hi;
+    };
+    struct Element {
+        Op op;
+        bool negated = false;
+        char32_t ch = 0;          // Char: the folded character
+        std::uint32_t first = 0;  // Set: ranges_[first, first + count)
+        std::uint32_t count = 0;
+    };
+
+    bool matchesOne(const Element& e, char32_t c) const;
+
+    std::vector<Element> elements_;
+    std::vector<Range> ranges_;
+    bool anyText_ = false;
+};
+
+}  // namespace sql

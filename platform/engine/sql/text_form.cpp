@@ -1,0 +1,204 @@
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include "sql.h"
+#include "text_form_internal.h"
+
+namespace sql {
+namespace {
+
+using engine::Type;
+using engine::Value;
+using u128 = unsigned __int128;
+
+// Jet's date range, 100-01-01 to 9999-12-31, in days since 1899-12-30.
+constexpr double kFirstDay = -657434;
+constexpr double kLastDay = 2958465;
+
+void appendUnsigned(TextBuffer& out, u128 v, int minDigits = 1) {
+    char digits[40];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + static_cast<int>(v % 10));
+        v /= 10;
+    } while (v != 0);
+    while (n < minDigits) digits[n++] = '0';
+    while (n > 0) out.push(static_cast<char16_t>(digits[--n]));
+}
+
+// magnitude / 10^scale with the fraction's trailing zeros dropped.
+void appendScaled(TextBuffer& out, bool negative, u128 magnitude, unsigned scale) {
+    u128 pow = 1;
+    for (unsigned k = 0; k < scale; ++k) pow *= 10;
+    u128 whole = magnitude / pow, frac = magnitude % pow;
+    if (negative && magnitude != 0) out.push(u'-');
+    appendUnsigned(out, whole);
+    if (frac == 0) return;
+    while (frac % 10 == 0) {
+        frac /= 10;
+        --scale;
+    }
+    out.push(u'.');
+    appendUnsigned(out, frac, static_cast<int>(scale));
+}
+
+// Shortest round-trip digits, plain for 1E-5 <= |x| < 1E15, else d.dddE+XX.
+void appendDouble(TextBuffer& out, double x) {
+    if (std::isnan(x)) return out.append("NaN");
+    if (std::isinf(x)) return out.append(x < 0 ? "-Infinity" : "Infinity");
+    if (x == 0) return out.push(u'0');
+    char buf[40];
+    auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific);
+    std::string_view s(buf, static_cast<std::size_t>(res.ptr - buf));
+    bool negative = s.front() == '-';
+    if (negative) s.remove_prefix(1);
+    std::size_t e = s.find('e');
+    int exponent = std::atoi(std::string(s.substr(e + 1)).c_str());
+    char digits[24];
+    int n = 0;
+    for (char c : s.substr(0, e))
+        if (c != '.') digits[n++] = c;
+    if (negative) out.push(u'-');
+    if (exponent >= -5 && exponent < 15) {
+        if (exponent < 0) {
+            out.append("0.");
+            for (int k = -1; k > exponent; --k) out.push(u'0');
+            for (int k = 0; k < n; ++k) out.push(static_cast<char16_t>(digits[k]));
+        } else {
+            for (int k = 0; k <= exponent; ++k)
+                out.push(static_cast<char16_t>(k < n ? digits[k] : '0'));
+            if (n > exponent + 1) {
+                out.push(u'.');
+                for (int k = exponent + 1; k < n; ++k) out.push(static_cast<char16_t>(digits[k]));
+            }
+        }
+        return;
+    }
+    out.push(static_cast<char16_t>(digits[0]));
+    if (n > 1) {
+        out.push(u'.');
+        for (int k = 1; k < n; ++k) out.push(static_cast<char16_t>(digits[k]));
+    }
+    out.push(u'E');
+    out.push(exponent < 0 ? u'-' : u'+');
+    appendUnsigned(out, static_cast<u128>(std::abs(exponent)), 2);
+}
+
+void appendDate(TextBuffer& out, double d) {
+    if (!(d >= kFirstDay && d <= kLastDay + 1)) return appendDouble(out, d);
+    // The whole part counts days (negative before 1899-12-30); the fraction's
+    // magnitude is the time of day in either direction.
+    double whole = std::trunc(d);
+    long long day = static_cast<long long>(whole);
+    long long seconds = std::llround(std::fabs(d - whole) * 86400.0);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        ++day;
+    }
+    if (day != 0 || seconds == 0) {
+        long long year;
+        unsigned month, dom;
+        civilFromDays(day, year, month, dom);
+        appendUnsigned(out, static_cast<u128>(year), 4);
+        out.push(u'-');
+        appendUnsigned(out, month, 2);
+        out.push(u'-');
+        appendUnsigned(out, dom, 2);
+        if (seconds == 0) return;
+        out.push(u' ');
+    }
+    appendUnsigned(out, static_cast<u128>(seconds / 3600), 2);
+    out.push(u':');
+    appendUnsigned(out, static_cast<u128>(seconds / 60 % 60), 2);
+    out.push(u':');
+    appendUnsigned(out, static_cast<u128>(seconds % 60), 2);
+}
+
+void appendGuid(TextBuffer& out, const std::string& b) {
+    if (b.size() != 16) return;
+    static const char kHex[] = "0123456789ABCDEF";
+    // The first three groups are stored little-endian, the last two as bytes.
+    static const int kOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+    out.push(u'{');
+    for (int k = 0; k < 16; ++k) {
+        if (k == 4 || k == 6 || k == 8 || k == 10) out.push(u'-');
+        auto byte = static_cast<unsigned char>(b[static_cast<std::size_t>(kOrder[k])]);
+        out.push(static_cast<char16_t>(kHex[byte >> 4]));
+        out.push(static_cast<char16_t>(kHex[byte & 15]));
+    }
+    out.push(u'}');
+}
+
+}  // namespace
+
+long long daysFromCivil(long long y, unsigned m, unsigned d) {
+    // Howard Hinnant's days_from_civil, shifted from 1970-01-01 to 1899-12-30.
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long long>(doe) - 719468 + 25569;
+}
+
+void civilFromDays(long long z, long long& year, unsigned& month, unsigned& day) {
+    z += 719468 - 25569;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    day = doy - (153 * mp + 2) / 5 + 1;
+    month = mp < 10 ? mp + 3 : mp - 9;
+    year = static_cast<long long>(yoe) + era * 400 + (month <= 2);
+}
+
+std::u16string_view textFormOf(const Value& v, TextBuffer& out) {
+    out.size = 0;
+    switch (v.type) {
+        case Type::Text:
+        case Type::Memo:
+            return v.text;
+        case Type::Boolean:
+            out.append(v.boolean ? "True" : "False");
+            break;
+        case Type::Byte:
+        case Type::Integer:
+        case Type::Long:
+            appendScaled(out, v.integer < 0,
+                         v.integer < 0 ? u128(0) - u128(v.integer) : u128(v.integer), 0);
+            break;
+        case Type::Currency:
+            appendScaled(out, v.integer < 0,
+                         v.integer < 0 ? u128(0) - u128(v.integer) : u128(v.integer), 4);
+            break;
+        case Type::Decimal:
+            appendScaled(out, v.decimal.negative, v.decimal.mantissa,
+                         v.decimal.scale > 38 ? 38 : v.decimal.scale);
+            break;
+        case Type::Single:
+        case Type::Double:
+            appendDouble(out, v.number);
+            break;
+        case Type::Date:
+            appendDate(out, v.number);
+            break;
+        case Type::Guid:
+            appendGuid(out, v.bytes);
+            break;
+        case Type::Null:
+        case Type::Binary:
+        case Type::LongBinary:
+            break;
+    }
+    return out.view();
+}
+
+std::u16string textForm(const Value& value) {
+    TextBuffer buffer;
+    return std::u16string(textFormOf(value, buffer));
+}
+
+}  // namespace sql

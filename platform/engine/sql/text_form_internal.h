@@ -1,0 +1,43 @@
+#pragma once
+// Text forms of values (what LIKE matches a non-text value against) and the
+// calendar arithmetic behind dates, written into a fixed buffer so testing a row
+// never allocates.
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "core/value.h"
+
+namespace sql {
+
+// Large enough for every non-text form: a 128-bit decimal with point and sign, a
+// double in scientific form, a date with time, a braced GUID.
+struct TextBuffer {
+    char16_t data[64];
+    std::size_t size = 0;
+
+    void push(char16_t c) {
+        if (size < sizeof data / sizeof data[0]) data[size++] = c;
+    }
+    void append(std::string_view ascii) {
+        for (char c : ascii) push(static_cast<char16_t>(c));
+    }
+    std::u16string_view view() const { return {data, size}; }
+};
+
+// The text form of value: a view of value.text for Text and Memo, otherwise the
+// form written into buffer (see textForm() in sql.h). Null and binary give "".
+std::u16string_view textFormOf(const engine::Value& value, TextBuffer& buffer);
+
+// Days since 1899-12-30 of a proleptic Gregorian date, and back.
+long long daysFromCivil(long long year, unsigned month, unsigned day);
+void civilFromDays(long long days, long long& year, unsigned& month, unsigned& day);
+
+// The value of a #date# literal's text (without the #s): yyyy-mm-dd, yyyy/mm/dd,
+// m/d/yyyy or m/d/yy (US order as the dialect reads it; two-digit years 30-99 are
+// 19xx, 00-29 20xx), each optionally followed by a time h:nn[:ss] [AM|PM], or a time
+// alone. Nullopt when the text is not such a date.
+std::optional<double> parseDateLiteral(std::u16string_view text);
+
+}  // namespace sql
