@@ -200,6 +200,10 @@ private:
 struct WriteStats {
     std::uint64_t pages = 0;
     std::uint64_t rows = 0;  // user tables' rows
+    // How the user tables' Memo and OLE values were stored.
+    std::uint64_t inlineLongValues = 0;
+    std::uint64_t singlePageLongValues = 0;
+    std::uint64_t chainedLongValues = 0;
 };
 
 // Writes db as a new Jet 4 database at path, replacing any file there only

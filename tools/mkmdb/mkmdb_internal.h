@@ -70,6 +70,7 @@ public:
     // Throws Error naming the table, column and rowNumber (1-based).
     void encode(const Row& row, std::uint64_t rowNumber, std::string& out);
     std::int64_t nextAutoNumber() const { return nextAutoNumber_; }
+    std::uint64_t longValueCounts[3] = {};  // inline, single page, chained
 
 private:
     void encodeFixed(const ColumnLayout& c, const Value& v, std::uint8_t* at, std::uint8_t* nullMask);

@@ -113,10 +113,12 @@ TableLayout layoutTable(const std::string& name, const std::vector<Column>& colu
 void encodeText(std::u16string_view text, bool allowCompression, std::string& out) {
     out.clear();
     // A zero low byte would read as the compressed form's mode switch.
-    bool compressible = allowCompression && !text.empty() &&
+    bool compressible = !text.empty() &&
                         std::none_of(text.begin(), text.end(), [](char16_t u) { return (u & 0xFF) == 0; });
+    // Plain UTF-16 starting with U+FEFF would read as the marker, so such a
+    // text is kept compressed whatever the column allows, even when longer.
     bool startsWithMarker = !text.empty() && text.front() == 0xFEFF;
-    if (compressible) {
+    if (compressible && (allowCompression || startsWithMarker)) {
         out.push_back('\xFF');
         out.push_back('\xFE');
         bool narrow = true;
@@ -129,8 +131,6 @@ void encodeText(std::u16string_view text, bool allowCompression, std::string& ou
             out.push_back(static_cast<char>(u & 0xFF));
             if (!narrow) out.push_back(static_cast<char>(u >> 8));
         }
-        // Plain UTF-16 starting with U+FEFF would read as the marker, so keep
-        // the compressed form for it even when longer.
         if (out.size() < 2 * text.size() || startsWithMarker) return;
         out.clear();
     }
@@ -407,13 +407,16 @@ void RowEncoder::encode(const Row& row, std::uint64_t rowNumber, std::string& ou
                     append32(out, 0);
                     append32(out, 0);
                     out += payload;
+                    ++longValueCounts[0];
                 } else if (payload.size() <= jet4::kMaxRowSize) {
                     std::uint32_t pointer = longValues_.storeSinglePage(payload);
+                    ++longValueCounts[1];
                     append32(out, length | jet4::kLongValueSinglePage);
                     append32(out, pointer);
                     append32(out, 0);
                 } else {
                     std::uint32_t pointer = longValues_.storeChain(payload);
+                    ++longValueCounts[2];
                     append32(out, length);
                     append32(out, pointer);
                     append32(out, 0);

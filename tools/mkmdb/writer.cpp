@@ -179,6 +179,7 @@ public:
 
     std::uint64_t rowCount() const { return rows_; }
     std::int64_t nextAutoNumber() const { return encoder_.nextAutoNumber(); }
+    const std::uint64_t* longValueCounts() const { return encoder_.longValueCounts; }
 
     std::vector<std::uint32_t> dataPages;
     std::vector<std::uint32_t> lvalPages;
@@ -256,6 +257,7 @@ private:
 
 struct TableResult {
     std::uint64_t rows = 0;
+    std::uint64_t longValueCounts[3] = {};
     std::int64_t nextAutoNumber = 1;
     bool hasAutoNumber = false;
     std::vector<std::uint32_t> dataPages;
@@ -473,6 +475,7 @@ std::vector<std::uint32_t> reserveDefinition(PageFile& file, const TableLayout& 
 void collect(TableWriter& w, const TableLayout& layout, TableResult& r) {
     w.finish();
     r.rows = w.rowCount();
+    std::copy_n(w.longValueCounts(), 3, r.longValueCounts);
     r.nextAutoNumber = w.nextAutoNumber();
     r.hasAutoNumber = std::any_of(layout.columns.begin(), layout.columns.end(),
                                   [](const ColumnLayout& c) { return c.autoNumber; });
@@ -561,7 +564,13 @@ WriteStats writePages(const Database& db, PageFile& file) {
 
     WriteStats stats;
     stats.pages = file.pageCount();
-    for (std::size_t i = 0; i < userTables; ++i) stats.rows += tables[i].result.rows;
+    for (std::size_t i = 0; i < userTables; ++i) {
+        const TableResult& r = tables[i].result;
+        stats.rows += r.rows;
+        stats.inlineLongValues += r.longValueCounts[0];
+        stats.singlePageLongValues += r.longValueCounts[1];
+        stats.chainedLongValues += r.longValueCounts[2];
+    }
     return stats;
 }
 
