@@ -1,0 +1,32 @@
+#include "byte_sink.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace excel {
+
+void ChunkedBuffer::write(const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        std::size_t used = size_ % kChunkSize;
+        if (used == 0 && size_ / kChunkSize == chunks_.size()) {
+            chunks_.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(kChunkSize));
+        }
+        std::size_t n = std::min(size, kChunkSize - used);
+        std::memcpy(chunks_.back().get() + used, data, n);
+        data += n;
+        size -= n;
+        size_ += n;
+    }
+}
+
+void ChunkedBuffer::copyTo(ByteSink& sink, std::uint64_t begin, std::uint64_t end) const {
+    while (begin < end) {
+        std::size_t chunk = begin / kChunkSize;
+        std::size_t offset = begin % kChunkSize;
+        std::size_t n = std::min<std::uint64_t>(end - begin, kChunkSize - offset);
+        sink.write(chunks_[chunk].get() + offset, n);
+        begin += n;
+    }
+}
+
+}  // namespace excel

@@ -1,0 +1,145 @@
+#include "cell_values.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace excel {
+namespace {
+
+// Days of 1900-03-01 and 9999-12-31 23:59:59 counted from 1899-12-30.
+constexpr double kFirstTrueSerial = 61.0;
+constexpr double kLastSerial = 2958466.0;
+constexpr std::int64_t kSecondsPerDay = 86400;
+
+struct CivilDate {
+    std::int64_t year;
+    unsigned month;
+    unsigned day;
+};
+
+// Days since 1970-01-01 to a proleptic Gregorian date (H. Hinnant's algorithm).
+CivilDate civilFromDays(std::int64_t z) {
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+    return {y + (m <= 2), m, d};
+}
+
+// Whole days and seconds of the day; the engine's form for negative dates keeps
+// the time of day as a positive fraction after the (negative) day number.
+void splitDate(double days, std::int64_t& day, std::int64_t& seconds) {
+    double whole = std::trunc(days);
+    day = static_cast<std::int64_t>(whole);
+    seconds = std::llround(std::fabs(days - whole) * kSecondsPerDay);
+    if (seconds >= kSecondsPerDay) {
+        seconds -= kSecondsPerDay;
+        day += days < 0 ? -1 : 1;
+    }
+}
+
+std::u16string ascii(const char* s) {
+    std::u16string out;
+    for (; *s; ++s) out.push_back(static_cast<char16_t>(*s));
+    return out;
+}
+
+}  // namespace
+
+std::optional<double> dateSerial(double days) {
+    if (!(days >= kFirstTrueSerial) || !(days < kLastSerial)) return std::nullopt;
+    return days;
+}
+
+bool hasTimeOfDay(double days) {
+    std::int64_t day = 0;
+    std::int64_t seconds = 0;
+    splitDate(days, day, seconds);
+    return seconds != 0;
+}
+
+std::u16string isoDateText(double days) {
+    if (!std::isfinite(days)) return nonFiniteText(days);
+    std::int64_t day = 0;
+    std::int64_t seconds = 0;
+    splitDate(days, day, seconds);
+    // 1899-12-30 is 25569 days before 1970-01-01.
+    CivilDate c = civilFromDays(day - 25569);
+    char buf[64];
+    if (seconds == 0) {
+        std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u", static_cast<long long>(c.year), c.month,
+                      c.day);
+    } else {
+        std::snprintf(
+            buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld",
+            static_cast<long long>(c.year), c.month, c.day, static_cast<long long>(seconds / 3600),
+            static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    }
+    return ascii(buf);
+}
+
+std::u16string guidText(std::string_view bytes) {
+    static const char kHex[] = "0123456789ABCDEF";
+    auto hex = [&](std::u16string& out, std::size_t i) {
+        auto b = static_cast<unsigned char>(bytes[i]);
+        out.push_back(kHex[b >> 4]);
+        out.push_back(kHex[b & 15]);
+    };
+    std::u16string out;
+    if (bytes.size() != 16) {
+        for (std::size_t i = 0; i < bytes.size(); ++i) hex(out, i);
+        return out;
+    }
+    // Data1, Data2, Data3 little-endian; Data4 in byte order.
+    static const int kOrder[] = {3,  2, 1, 0,  -1, 5,  4,  -1, 7,  6,
+                                 -1, 8, 9, -1, 10, 11, 12, 13, 14, 15};
+    out.push_back(u'{');
+    for (int i : kOrder) {
+        if (i < 0) {
+            out.push_back(u'-');
+        } else {
+            hex(out, static_cast<std::size_t>(i));
+        }
+    }
+    out.push_back(u'}');
+    return out;
+}
+
+double currencyToDouble(std::int64_t tenThousandths) {
+    // Below 2^53 both operands are exact and the division rounds once.
+    if (tenThousandths > -(std::int64_t{1} << 53) && tenThousandths < (std::int64_t{1} << 53)) {
+        return static_cast<double>(tenThousandths) / 10000.0;
+    }
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%llde-4", static_cast<long long>(tenThousandths));
+    return std::strtod(buf, nullptr);
+}
+
+double decimalToDouble(const engine::Decimal& d) {
+    char digits[48];
+    int n = 0;
+    unsigned __int128 m = d.mantissa;
+    do {
+        digits[n++] = static_cast<char>('0' + static_cast<int>(m % 10));
+        m /= 10;
+    } while (m != 0);
+    char buf[64];
+    int k = 0;
+    if (d.negative) buf[k++] = '-';
+    while (n > 0) buf[k++] = digits[--n];
+    k += std::snprintf(buf + k, sizeof buf - k, "e-%u", static_cast<unsigned>(d.scale));
+    return std::strtod(buf, nullptr);
+}
+
+std::u16string nonFiniteText(double v) {
+    if (std::isnan(v)) return u"NaN";
+    return v < 0 ? u"-Infinity" : u"Infinity";
+}
+
+}  // namespace excel

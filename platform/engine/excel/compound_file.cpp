@@ -1,0 +1,187 @@
+#include "compound_file.h"
+
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-utils.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "core/error_codes.h"
+
+namespace excel {
+namespace {
+
+// CLSID of an Excel 97-2003 workbook in the root entry, in the byte order of the
+// directory entry ([MS-CFB] 2.6.1; {00020820-0000-0000-C000-000000000046}).
+constexpr guint8 kExcelClsid[16] = {0x20, 0x08, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                    0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+
+// libgsf writes through a stdio stream; a cookie stream over our descriptor keeps
+// the errno of a failed write, so a full disk is told apart from other failures.
+struct FdCookie {
+    int fd;
+    int error = 0;
+};
+
+ssize_t cookieWrite(void* c, const char* buf, size_t size) {
+    auto* cookie = static_cast<FdCookie*>(c);
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::write(cookie->fd, buf + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            cookie->error = errno;
+            return done > 0 ? static_cast<ssize_t>(done) : -1;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+int cookieSeek(void* c, off64_t* pos, int whence) {
+    auto* cookie = static_cast<FdCookie*>(c);
+    off64_t r = ::lseek64(cookie->fd, *pos, whence);
+    if (r < 0) {
+        cookie->error = errno;
+        return -1;
+    }
+    *pos = r;
+    return 0;
+}
+
+struct GObjectUnref {
+    void operator()(gpointer p) const { g_object_unref(p); }
+};
+template <typename T>
+using GPtr = std::unique_ptr<T, GObjectUnref>;
+
+struct FileClose {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+
+class Writer {
+public:
+    Writer(int fd, const QString& path) : cookie_{fd}, path_(path) {}
+
+    [[noreturn]] void fail(GsfOutput* output) {
+        if (cookie_.error != 0) raiseFileError(cookie_.error, path_, QStringLiteral("write"));
+        const GError* e = output ? gsf_output_error(output) : nullptr;
+        engine::raise(engine::kErrCreateFailed,
+                      QStringLiteral("Cannot write the workbook '%1': %2.")
+                          .arg(path_, e ? QString::fromUtf8(e->message)
+                                        : QStringLiteral("the container could not be built")));
+    }
+
+    void run(const std::function<void(ByteSink&)>& produce);
+
+    void closeChecked(GsfOutput* output) {
+        if (!gsf_output_is_closed(output) && !gsf_output_close(output)) fail(output);
+        if (gsf_output_error(output)) fail(output);
+    }
+
+private:
+    FdCookie cookie_;
+    QString path_;
+};
+
+// Buffers the stream and hands it to libgsf in large writes.
+class GsfSink final : public ByteSink {
+public:
+    GsfSink(GsfOutput* out, Writer& writer) : out_(out), writer_(writer) { buf_.reserve(kSize); }
+    void write(const std::uint8_t* data, std::size_t size) override {
+        if (buf_.size() + size > kSize) flush();
+        if (size >= kSize) {
+            put(data, size);
+        } else {
+            buf_.insert(buf_.end(), data, data + size);
+        }
+    }
+    void flush() {
+        if (!buf_.empty()) put(buf_.data(), buf_.size());
+        buf_.clear();
+    }
+
+private:
+    static constexpr std::size_t kSize = 1 << 16;
+    void put(const std::uint8_t* data, std::size_t size) {
+        if (!gsf_output_write(out_, size, data)) writer_.fail(out_);
+    }
+    GsfOutput* out_;
+    Writer& writer_;
+    std::vector<std::uint8_t> buf_;
+};
+
+void Writer::run(const std::function<void(ByteSink&)>& produce) {
+    cookie_io_functions_t io{};
+    io.write = cookieWrite;
+    io.seek = cookieSeek;
+    std::unique_ptr<FILE, FileClose> file(fopencookie(&cookie_, "w", io));
+    if (!file) raiseFileError(errno, path_, QStringLiteral("write"));
+
+    const QByteArray name = path_.toUtf8();
+    GPtr<GsfOutput> sink(gsf_output_stdio_new_FILE(name.constData(), file.get(), TRUE));
+    if (!sink) fail(nullptr);
+    GPtr<GsfOutfile> ole(gsf_outfile_msole_new(sink.get()));
+    if (!ole) fail(sink.get());
+    gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(ole.get()), kExcelClsid);
+    GPtr<GsfOutput> stream(gsf_outfile_new_child(ole.get(), "Workbook", FALSE));
+    if (!stream) fail(GSF_OUTPUT(ole.get()));
+
+    try {
+        GsfSink bytes(stream.get(), *this);
+        produce(bytes);
+        bytes.flush();
+        closeChecked(stream.get());
+        closeChecked(GSF_OUTPUT(ole.get()));  // closes the sink too
+        closeChecked(sink.get());
+        if (std::fflush(file.get()) != 0) fail(nullptr);
+    } catch (...) {
+        // Close quietly so nothing warns of unclosed outputs; the file is dropped.
+        for (GsfOutput* o : {stream.get(), GSF_OUTPUT(ole.get()), sink.get()}) {
+            if (!gsf_output_is_closed(o)) gsf_output_close(o);
+        }
+        throw;
+    }
+}
+
+}  // namespace
+
+void raiseFileError(int error, const QString& displayPath, const QString& action) {
+    const QString reason = QString::fromLocal8Bit(std::strerror(error));
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            engine::raise(engine::kErrDiskFull,
+                          QStringLiteral("Not enough space on disk to %1 the workbook '%2' (%3).")
+                              .arg(action, displayPath, reason));
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            engine::raise(engine::kErrCannotOpen,
+                          QStringLiteral("Cannot %1 the workbook '%2': %3. Check that the folder "
+                                         "is writable.")
+                              .arg(action, displayPath, reason));
+        case ENOENT:
+        case ENOTDIR:
+            engine::raise(engine::kErrInvalidPath,
+                          QStringLiteral("'%1' is not a valid path: %2.").arg(displayPath, reason));
+        default:
+            engine::raise(engine::kErrCreateFailed,
+                          QStringLiteral("Cannot %1 the workbook '%2': %3.")
+                              .arg(action, displayPath, reason));
+    }
+}
+
+void writeCompoundFile(int fd, const QString& displayPath,
+                       const std::function<void(ByteSink&)>& produce) {
+    Writer(fd, displayPath).run(produce);
+}
+
+}  // namespace excel

@@ -1,0 +1,56 @@
+#pragma once
+// Writing Excel 8.0 (BIFF8, Excel 97-2003) workbooks.
+//
+//   excel::SheetExport out(path, u"Clienti", columns);  // checks first, writes nothing
+//   while (source.next(row)) out.addRow(row);
+//   out.commit();                                      // the file appears, whole
+//
+// Every failure throws converti::Error (number and description naming the file,
+// sheet, record or field). Nothing reaches `path` before commit(); commit() writes
+// a temporary file in the same folder and renames it into place, so the workbook
+// appears whole or not at all. Destroying a SheetExport without a successful
+// commit() leaves no file behind.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/value.h"
+
+namespace excel {
+
+// Throws 3125 unless `sheet` is a valid worksheet name: 1 to 31 characters, none of
+// : \ / ? * [ ] or a control character, not starting or ending with an apostrophe.
+void checkSheetName(std::u16string_view sheet);
+
+// One new workbook with one worksheet named `sheet`: row 1 holds the column names,
+// then one row per addRow() in the order given.
+class SheetExport {
+public:
+    // Checks, in this order: `path` not empty (3044); the sheet name (3125); at
+    // most 256 columns (3437); the folder exists (3044) and is writable (3051);
+    // no file at `path` yet (3436: an existing workbook is never touched).
+    SheetExport(const std::string& path, std::u16string_view sheet,
+                std::vector<engine::Column> columns);
+    ~SheetExport();
+    SheetExport(const SheetExport&) = delete;
+    SheetExport& operator=(const SheetExport&) = delete;
+
+    // One value per column, in column order. Throws on the format's limits: a
+    // 65,536th record (3437), a text over 32,767 characters (3163). After any
+    // throw the export is spoiled: commit() throws the same error again, so rows
+    // are never silently dropped.
+    void addRow(const engine::Row& row);
+
+    // Writes the workbook. Throws 3026 when the disk is full, 3051 without write
+    // permission, 3436 if a file appeared at `path` meanwhile or writing failed;
+    // the temporary file is removed on every failure.
+    void commit();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace excel

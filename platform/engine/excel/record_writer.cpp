@@ -1,0 +1,137 @@
+#include "record_writer.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <stdexcept>
+
+namespace excel {
+
+Payload& Payload::u16(std::uint16_t v) {
+    bytes_.push_back(static_cast<std::uint8_t>(v));
+    bytes_.push_back(static_cast<std::uint8_t>(v >> 8));
+    return *this;
+}
+
+Payload& Payload::u32(std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    return *this;
+}
+
+Payload& Payload::f64(double v) {
+    auto bits = std::bit_cast<std::uint64_t>(v);
+    for (int i = 0; i < 8; ++i) bytes_.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
+    return *this;
+}
+
+bool fitsOneByte(std::u16string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char16_t c) { return c <= 0xFF; });
+}
+
+Payload& Payload::unicodeString(std::u16string_view text, bool shortCount) {
+    if (shortCount) {
+        u8(static_cast<std::uint8_t>(text.size()));
+    } else {
+        u16(static_cast<std::uint16_t>(text.size()));
+    }
+    bool compressed = fitsOneByte(text);
+    u8(compressed ? 0 : biff::kStringHighByte);
+    for (char16_t c : text) {
+        if (compressed) {
+            u8(static_cast<std::uint8_t>(c));
+        } else {
+            u16(c);
+        }
+    }
+    return *this;
+}
+
+RecordWriter::RecordWriter(ByteSink& sink, std::uint64_t position)
+    : sink_(sink), flushed_(position) {
+    current_.reserve(biff::kMaxRecordData);
+}
+
+std::uint64_t RecordWriter::position() const {
+    return open_ ? flushed_ + biff::kRecordHeaderSize + current_.size() : flushed_;
+}
+
+void RecordWriter::record(std::uint16_t type, const std::uint8_t* data, std::size_t size) {
+    begin(type);
+    put(data, size);
+    end();
+}
+
+void RecordWriter::framed(const std::uint8_t* data, std::size_t size) {
+    if (open_) throw std::logic_error("framed records written inside a record");
+    sink_.write(data, size);
+    flushed_ += size;
+}
+
+void RecordWriter::begin(std::uint16_t type) {
+    if (open_) throw std::logic_error("record begun inside a record");
+    type_ = type;
+    open_ = true;
+    current_.clear();
+}
+
+void RecordWriter::flush() {
+    std::uint8_t header[biff::kRecordHeaderSize] = {
+        static_cast<std::uint8_t>(type_), static_cast<std::uint8_t>(type_ >> 8),
+        static_cast<std::uint8_t>(current_.size()),
+        static_cast<std::uint8_t>(current_.size() >> 8)};
+    sink_.write(header, sizeof header);
+    if (!current_.empty()) sink_.write(current_.data(), current_.size());
+    flushed_ += sizeof header + current_.size();
+    current_.clear();
+}
+
+void RecordWriter::startContinue() {
+    flush();
+    type_ = biff::kRecordContinue;
+}
+
+void RecordWriter::keepTogether(std::size_t size) {
+    if (current_.size() + size > biff::kMaxRecordData) startContinue();
+}
+
+void RecordWriter::put(const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        if (current_.size() == biff::kMaxRecordData) startContinue();
+        std::size_t n = std::min(size, biff::kMaxRecordData - current_.size());
+        current_.insert(current_.end(), data, data + n);
+        data += n;
+        size -= n;
+    }
+}
+
+void RecordWriter::putChars(const std::uint8_t* chars, std::size_t count, bool highByte) {
+    const std::size_t width = highByte ? 2 : 1;
+    while (count > 0) {
+        std::size_t fit = (biff::kMaxRecordData - current_.size()) / width;
+        if (fit == 0) {
+            startContinue();
+            current_.push_back(highByte ? biff::kStringHighByte : 0);
+            continue;
+        }
+        std::size_t n = std::min(fit, count);
+        if (n < count && highByte && n > 1) {
+            char16_t last = static_cast<char16_t>(chars[2 * (n - 1)] | chars[2 * (n - 1) + 1] << 8);
+            if (last >= 0xD800 && last <= 0xDBFF) --n;  // keep the pair in one record
+        }
+        current_.insert(current_.end(), chars, chars + n * width);
+        chars += n * width;
+        count -= n;
+        if (count > 0) {
+            startContinue();
+            current_.push_back(highByte ? biff::kStringHighByte : 0);
+        }
+    }
+}
+
+void RecordWriter::end() {
+    if (!open_) throw std::logic_error("record ended twice");
+    flush();
+    open_ = false;
+}
+
+}  // namespace excel

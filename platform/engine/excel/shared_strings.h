@@ -1,0 +1,49 @@
+#pragma once
+// The workbook's shared string table: every distinct cell text once, in the order
+// first seen, written as SST (with CONTINUE) and ExtSST ([MS-XLS] 2.4.265 SST,
+// 2.4.107 ExtSST, 2.5.293 XLUnicodeRichExtendedString).
+//
+// Strings are kept only in their encoded form, in fixed chunks, and looked up by an
+// open-addressing table of indexes, so the table's text is held once.
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "record_writer.h"
+
+namespace excel {
+
+class SharedStrings {
+public:
+    // Returns the string's index in the table, adding it when new; counts one use.
+    // The caller keeps text at most 32767 characters.
+    std::uint32_t add(std::u16string_view text);
+
+    std::uint32_t uniqueCount() const { return static_cast<std::uint32_t>(locations_.size()); }
+    std::uint32_t totalCount() const { return total_; }
+    // Bytes of encoded strings held (an upper bound for their share of the stream).
+    std::uint64_t encodedBytes() const { return encodedBytes_; }
+
+    // SST and its CONTINUE records, then ExtSST.
+    void write(RecordWriter& w) const;
+
+private:
+    static constexpr std::size_t kChunkBits = 20;
+    static constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
+
+    std::string_view entry(std::uint32_t index) const;
+    void grow();
+
+    std::vector<std::unique_ptr<std::uint8_t[]>> chunks_;
+    std::size_t chunkUsed_ = kChunkSize;
+    std::vector<std::uint32_t> locations_;  // chunk << kChunkBits | offset
+    std::vector<std::uint32_t> hashes_;
+    std::vector<std::uint32_t> slots_;  // index + 1, 0 = empty
+    std::uint32_t total_ = 0;
+    std::uint64_t encodedBytes_ = 0;
+    std::vector<std::uint8_t> scratch_;
+};
+
+}  // namespace excel

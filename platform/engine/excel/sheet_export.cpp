@@ -1,0 +1,221 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <random>
+
+#include "compound_file.h"
+#include "core/error_codes.h"
+#include "excel.h"
+#include "workbook_globals.h"
+#include "worksheet.h"
+
+namespace excel {
+namespace {
+
+// A compound file of version 3 holds at most 2 GB ([MS-CFB] 2.2); this leaves room
+// for the container's own sectors.
+constexpr std::uint64_t kMaxStreamBytes = 2'000'000'000;
+
+QString qs(std::u16string_view s) { return QString::fromStdU16String(std::u16string(s)); }
+
+// The temporary file, removed unless the rename took it into place.
+class TempFile {
+public:
+    TempFile(const std::string& folder, const std::string& base, const QString& display) {
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            char suffix[32];
+            std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
+                          static_cast<unsigned long long>(random()));
+            std::string candidate = folder + "/." + base + suffix;
+            fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ >= 0) {
+                path_ = candidate;
+                return;
+            }
+            if (errno != EEXIST) raiseFileError(errno, display, QStringLiteral("create"));
+        }
+        raiseFileError(EEXIST, display, QStringLiteral("create"));
+    }
+    ~TempFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    int fd() const { return fd_; }
+    const std::string& path() const { return path_; }
+    // Closes the descriptor, reporting a failed close (the last write error on
+    // some file systems).
+    int close() {
+        int r = ::close(fd_);
+        fd_ = -1;
+        return r == 0 ? 0 : errno;
+    }
+    void keep() { path_.clear(); }
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};
+
+[[noreturn]] void raiseExists(const QString& display) {
+    engine::raise(engine::kErrCreateFailed,
+                  QStringLiteral("The workbook '%1' already exists. Choose a new file name: "
+                                 "an existing workbook is left as it is.")
+                      .arg(display));
+}
+
+// Renames without ever replacing a file that appeared at the target meanwhile.
+void moveIntoPlace(const std::string& from, const std::string& to, const QString& display) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS || error == ENOTSUP) {
+        // File systems without RENAME_NOREPLACE: link() fails on an existing target too.
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            ::unlink(from.c_str());
+            return;
+        }
+        error = errno;
+    }
+    if (error == EEXIST) raiseExists(display);
+    raiseFileError(error, display, QStringLiteral("save"));
+}
+
+}  // namespace
+
+void checkSheetName(std::u16string_view sheet) {
+    auto bad = [&](const QString& why) {
+        engine::raise(
+            engine::kErrInvalidName,
+            QStringLiteral("'%1' is not a valid worksheet name: %2.").arg(qs(sheet), why));
+    };
+    if (sheet.empty()) bad(QStringLiteral("the name is empty"));
+    if (sheet.size() > biff::kMaxSheetNameChars) {
+        bad(QStringLiteral("it is longer than %1 characters").arg(biff::kMaxSheetNameChars));
+    }
+    for (char16_t c : sheet) {
+        if (std::u16string_view(u":\\/?*[]").find(c) != std::u16string_view::npos) {
+            bad(QStringLiteral("it may not hold any of : \\ / ? * [ ]"));
+        }
+        if (c < 0x20) bad(QStringLiteral("it may not hold control characters"));
+    }
+    if (sheet.front() == u'\'' || sheet.back() == u'\'') {
+        bad(QStringLiteral("it may not begin or end with an apostrophe"));
+    }
+}
+
+struct SheetExport::State {
+    std::string path;
+    std::string folder;
+    std::string base;
+    QString display;
+    std::u16string sheet;
+    SharedStrings strings;
+    std::optional<Worksheet> worksheet;
+    std::optional<converti::Error> failure;
+    bool committed = false;
+};
+
+SheetExport::SheetExport(const std::string& path, std::u16string_view sheet,
+                         std::vector<engine::Column> columns)
+    : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.path = path;
+    s.display = QString::fromLocal8Bit(path.c_str());
+    if (path.empty()) {
+        engine::raise(engine::kErrInvalidPath,
+                      QStringLiteral("No workbook file was given: the path is empty."));
+    }
+    checkSheetName(sheet);
+    if (columns.size() > biff::kMaxColumns) {
+        engine::raise(engine::kErrSheetFull,
+                      QStringLiteral("The table has %1 fields; an Excel 8.0 worksheet holds at "
+                                     "most %2 columns.")
+                          .arg(columns.size())
+                          .arg(biff::kMaxColumns));
+    }
+    std::filesystem::path p(path);
+    s.base = p.filename().string();
+    s.folder = p.parent_path().empty() ? std::string(".") : p.parent_path().string();
+    if (s.base.empty() || s.base == "." || s.base == "..") {
+        engine::raise(engine::kErrInvalidPath,
+                      QStringLiteral("'%1' is not a valid path: it names no file.").arg(s.display));
+    }
+    struct stat st {};
+    if (::stat(s.folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        engine::raise(engine::kErrInvalidPath,
+                      QStringLiteral("'%1' is not a valid path: the folder '%2' does not exist.")
+                          .arg(s.display, QString::fromLocal8Bit(s.folder.c_str())));
+    }
+    if (::access(s.folder.c_str(), W_OK | X_OK) != 0) {
+        raiseFileError(errno, s.display, QStringLiteral("create"));
+    }
+    if (::lstat(path.c_str(), &st) == 0) raiseExists(s.display);
+    if (errno != ENOENT) raiseFileError(errno, s.display, QStringLiteral("create"));
+
+    s.sheet.assign(sheet);
+    s.worksheet.emplace(columns, s.strings);
+}
+
+SheetExport::~SheetExport() = default;
+
+void SheetExport::addRow(const engine::Row& row) {
+    State& s = *state_;
+    if (s.failure) throw *s.failure;
+    try {
+        s.worksheet->addRow(row);
+        if (s.worksheet->estimatedSize() + s.strings.encodedBytes() / 64 * 65 + 65536 >
+            kMaxStreamBytes) {
+            engine::raise(engine::kErrSheetFull,
+                          QStringLiteral("The workbook would pass the 2 GB an Excel 8.0 file "
+                                         "holds, at record %1.")
+                              .arg(s.worksheet->dataRowCount()));
+        }
+    } catch (const converti::Error& e) {
+        s.failure = e;
+        throw;
+    } catch (...) {
+        s.failure =
+            converti::Error(engine::kErrReservedError,
+                            QStringLiteral("Writing the workbook '%1' failed.").arg(s.display));
+        throw;
+    }
+}
+
+void SheetExport::commit() {
+    State& s = *state_;
+    if (s.failure) throw *s.failure;
+    if (s.committed) {
+        engine::raise(engine::kErrReservedError,
+                      QStringLiteral("The workbook '%1' was already written.").arg(s.display));
+    }
+    TempFile temp(s.folder, s.base, s.display);
+    writeCompoundFile(temp.fd(), s.display, [&](ByteSink& sink) {
+        std::vector<SheetEntry> sheets{{s.sheet, 0}};
+        sheets[0].offset = static_cast<std::uint32_t>(globalsSize(sheets, s.strings));
+        RecordWriter w(sink);
+        writeGlobals(w, sheets, s.strings);
+        s.worksheet->write(w);
+    });
+    if (::fsync(temp.fd()) != 0) raiseFileError(errno, s.display, QStringLiteral("write"));
+    if (int error = temp.close()) raiseFileError(error, s.display, QStringLiteral("write"));
+    moveIntoPlace(temp.path(), s.path, s.display);
+    temp.keep();
+    s.committed = true;
+    // Make the new name durable too; the data already is, so a failure here is moot.
+    int dir = ::open(s.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+}  // namespace excel

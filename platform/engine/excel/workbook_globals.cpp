@@ -1,0 +1,97 @@
+#include "workbook_globals.h"
+
+namespace excel {
+namespace {
+
+struct FormatEntry {
+    std::uint16_t index;
+    const char16_t* code;
+};
+
+// Custom number formats: a currency amount with two decimals, and ISO dates
+// (the same form that dates a cell cannot show are written in as text).
+constexpr FormatEntry kFormats[] = {
+    {biff::kFormatCurrency, u"#,##0.00"},
+    {biff::kFormatDate, u"yyyy-mm-dd"},
+    {biff::kFormatDateTime, u"yyyy-mm-dd hh:mm:ss"},
+};
+
+// The cell XFs after the default one, in index order from kXfCurrency.
+constexpr std::uint16_t kCellXfFormats[] = {biff::kFormatCurrency, biff::kFormatDate,
+                                            biff::kFormatDateTime};
+static_assert(biff::kXfDateTime == biff::kXfCurrency + 2);
+
+void bof(RecordWriter& w, std::uint16_t type) {
+    Payload p;
+    p.u16(biff::kBofVersionBiff8).u16(type).u16(biff::kBofBuild).u16(biff::kBofYear);
+    p.u32(biff::kBofHistoryFlags).u32(biff::kBofLowestVersion);
+    w.record(biff::kRecordBof, p);
+}
+
+void xf(RecordWriter& w, std::uint16_t format, bool style, std::uint8_t usedAttrs) {
+    Payload p;
+    p.u16(0);  // font 0
+    p.u16(format);
+    p.u16(style ? biff::kXfStyleFlags : biff::kXfCellFlags);
+    p.u8(biff::kXfAlignBottom).u8(0).u8(0);
+    p.u8(usedAttrs);
+    p.u32(0).u32(0);  // no borders
+    p.u16(biff::kXfPatternColors);
+    w.record(biff::kRecordXf, p);
+}
+
+}  // namespace
+
+void writeGlobals(RecordWriter& w, const std::vector<SheetEntry>& sheets,
+                  const SharedStrings& strings) {
+    bof(w, biff::kBofWorkbookGlobals);
+    w.record(biff::kRecordCodePage, Payload().u16(biff::kCodePageUtf16));
+
+    Payload window;
+    window.u16(0).u16(0).u16(0x4000).u16(0x2000);                   // position and size, in twips
+    window.u16(biff::kWindow1Flags).u16(0).u16(0).u16(1).u16(600);  // tab 0 active, 1 selected
+    w.record(biff::kRecordWindow1, window);
+    w.record(biff::kRecordDate1904, Payload().u16(0));  // 1900 date system
+
+    for (int i = 0; i < biff::kFontRecords; ++i) {
+        Payload f;
+        f.u16(biff::kFontHeightTwips).u16(0).u16(biff::kColorAutomatic);
+        f.u16(biff::kFontWeightNormal).u16(0).u8(0).u8(0).u8(0).u8(0);
+        f.unicodeString(u"Arial", true);
+        w.record(biff::kRecordFont, f);
+    }
+    for (const FormatEntry& f : kFormats) {
+        w.record(biff::kRecordFormat, Payload().u16(f.index).unicodeString(f.code));
+    }
+    // Style XF 0 is the Normal style and defines every attribute; the other style
+    // XFs leave theirs to it. Cell XFs flag only what differs from Normal.
+    xf(w, biff::kFormatGeneral, true, 0);
+    for (int i = 1; i < biff::kStyleXfCount; ++i) {
+        xf(w, biff::kFormatGeneral, true, biff::kXfStyleUsedAttrs);
+    }
+    xf(w, biff::kFormatGeneral, false, 0);  // index 15, the default cell XF
+    for (std::uint16_t format : kCellXfFormats) xf(w, format, false, biff::kXfCellNumberAttr);
+
+    Payload normal;
+    normal.u16(biff::kStyleBuiltInXf0).u8(biff::kStyleNormal).u8(biff::kStyleLevelNone);
+    w.record(biff::kRecordStyle, normal);
+
+    for (const SheetEntry& s : sheets) {
+        Payload b;
+        b.u32(s.offset).u8(0).u8(0);  // visible worksheet
+        b.unicodeString(s.name, true);
+        w.record(biff::kRecordBoundSheet, b);
+    }
+    w.record(biff::kRecordCountry, Payload().u16(biff::kCountryDefault).u16(biff::kCountryDefault));
+    strings.write(w);
+    w.record(biff::kRecordEof, nullptr, 0);
+}
+
+std::uint64_t globalsSize(const std::vector<SheetEntry>& sheets, const SharedStrings& strings) {
+    CountingSink counter;
+    RecordWriter w(counter);
+    writeGlobals(w, sheets, strings);
+    return counter.count;
+}
+
+}  // namespace excel

@@ -1,0 +1,276 @@
+#include "worksheet.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "cell_values.h"
+#include "core/error_codes.h"
+
+namespace excel {
+namespace {
+
+constexpr std::uint16_t kMinWidthChars = 8;
+constexpr std::uint16_t kMaxWidthChars = 60;
+constexpr std::uint16_t kDefaultColumnWidth = 8;  // DefColWidth, in characters
+constexpr std::uint16_t kIcvHeaderDefault = 0x40;
+constexpr std::size_t kRowRecordSize = biff::kRecordHeaderSize + 16;
+
+std::size_t numberChars(double v) {
+    char buf[32];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return static_cast<std::size_t>(r.ptr - buf);
+}
+
+// Passes records encoded earlier (into the cell buffer) through to the stream.
+class FramedSink final : public ByteSink {
+public:
+    explicit FramedSink(RecordWriter& w) : w_(w) {}
+    void write(const std::uint8_t* data, std::size_t size) override { w_.framed(data, size); }
+
+private:
+    RecordWriter& w_;
+};
+
+QString name(std::u16string_view s) { return QString::fromStdU16String(std::u16string(s)); }
+
+}  // namespace
+
+Worksheet::Worksheet(const std::vector<engine::Column>& columns, SharedStrings& strings)
+    : columns_(columns), strings_(strings), cellWriter_(cells_), widths_(columns.size(), 0) {
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+        if (columns_[c].name.size() > biff::kMaxCellChars) {
+            engine::raise(engine::kErrFieldTooLong,
+                          QStringLiteral("The name of field %1 is longer than the %2 characters "
+                                         "a worksheet cell holds.")
+                              .arg(c + 1)
+                              .arg(biff::kMaxCellChars));
+        }
+        text(static_cast<std::uint16_t>(c), columns_[c].name);
+    }
+    finishRow(0, static_cast<std::uint16_t>(columns_.size()));
+}
+
+void Worksheet::check(const engine::Row& row) const {
+    const std::uint32_t ordinal = dataRowCount() + 1;
+    if (row.size() != columns_.size()) {
+        engine::raise(engine::kErrReservedError,
+                      QStringLiteral("Row %1 has %2 values for %3 fields.")
+                          .arg(ordinal)
+                          .arg(row.size())
+                          .arg(columns_.size()));
+    }
+    if (rows_.size() >= biff::kMaxRows) {
+        engine::raise(engine::kErrSheetFull,
+                      QStringLiteral("The worksheet is full: an Excel 8.0 worksheet holds at most "
+                                     "%1 rows, the field names and %2 records, and the table has "
+                                     "more records to copy.")
+                          .arg(biff::kMaxRows)
+                          .arg(biff::kMaxRows - 1));
+    }
+    for (std::size_t c = 0; c < row.size(); ++c) {
+        const engine::Value& v = row[c];
+        if ((v.type == engine::Type::Text || v.type == engine::Type::Memo) &&
+            v.text.size() > biff::kMaxCellChars) {
+            engine::raise(engine::kErrFieldTooLong,
+                          QStringLiteral("Field '%1' of record %2 holds %3 characters; an Excel "
+                                         "8.0 cell holds at most %4.")
+                              .arg(name(columns_[c].name))
+                              .arg(ordinal)
+                              .arg(v.text.size())
+                              .arg(biff::kMaxCellChars));
+        }
+    }
+}
+
+void Worksheet::addRow(const engine::Row& row) {
+    check(row);
+    rowNumber_ = static_cast<std::uint16_t>(rows_.size());
+    std::uint16_t first = 0;
+    std::uint16_t lastPlusOne = 0;
+    for (std::size_t c = 0; c < row.size(); ++c) {
+        auto column = static_cast<std::uint16_t>(c);
+        if (encode(column, row[c])) {
+            if (lastPlusOne == 0) first = column;
+            lastPlusOne = column + 1;
+        }
+    }
+    finishRow(first, lastPlusOne);
+}
+
+void Worksheet::finishRow(std::uint16_t first, std::uint16_t lastPlusOne) {
+    rows_.push_back({cells_.size(), first, lastPlusOne});
+    rowNumber_ = static_cast<std::uint16_t>(rows_.size());
+}
+
+void Worksheet::widen(std::uint16_t column, std::size_t chars) {
+    auto w = static_cast<std::uint16_t>(chars < kMaxWidthChars ? chars : kMaxWidthChars);
+    if (w > widths_[column]) widths_[column] = w;
+}
+
+bool Worksheet::encode(std::uint16_t column, const engine::Value& v) {
+    using engine::Type;
+    switch (v.type) {
+        case Type::Null:
+        case Type::Binary:
+        case Type::LongBinary:
+            return false;  // no cell holds them: the cell stays empty
+        case Type::Boolean:
+            payload_.clear();
+            payload_.u16(rowNumber_).u16(column).u16(biff::kXfGeneral);
+            payload_.u8(v.boolean ? 1 : 0).u8(biff::kBesBoolean);
+            cellWriter_.record(biff::kRecordBoolErr, payload_);
+            widen(column, 5);
+            return true;
+        case Type::Byte:
+        case Type::Integer:
+        case Type::Long:
+            number(column, static_cast<double>(v.integer), biff::kXfGeneral);
+            return true;
+        case Type::Single:
+        case Type::Double:
+            if (!std::isfinite(v.number)) {
+                text(column, nonFiniteText(v.number));
+            } else {
+                number(column, v.number, biff::kXfGeneral);
+            }
+            return true;
+        case Type::Decimal:
+            number(column, decimalToDouble(v.decimal), biff::kXfGeneral);
+            return true;
+        case Type::Currency: {
+            double amount = currencyToDouble(v.integer);
+            number(column, amount, biff::kXfCurrency);
+            std::size_t digits = numberChars(std::trunc(std::fabs(amount)));
+            widen(column, digits + digits / 3 + 4);
+            return true;
+        }
+        case Type::Date:
+            if (auto serial = dateSerial(v.number)) {
+                bool time = hasTimeOfDay(v.number);
+                number(column, *serial, time ? biff::kXfDateTime : biff::kXfDate);
+                widen(column, time ? 19 : 10);
+            } else {
+                text(column, isoDateText(v.number));
+            }
+            return true;
+        case Type::Text:
+        case Type::Memo:
+            text(column, v.text);
+            return true;
+        case Type::Guid:
+            text(column, guidText(v.bytes));
+            return true;
+    }
+    return false;
+}
+
+void Worksheet::number(std::uint16_t column, double v, std::uint16_t xf) {
+    payload_.clear();
+    payload_.u16(rowNumber_).u16(column).u16(xf);
+    // Whole numbers that fit 30 bits go as RK, exactly and in fewer bytes.
+    if (v >= biff::kRkIntMin && v <= biff::kRkIntMax && v == std::trunc(v) &&
+        !(v == 0 && std::signbit(v))) {
+        auto i = static_cast<std::int32_t>(v);
+        payload_.u32(static_cast<std::uint32_t>(i) << 2 | biff::kRkInteger);
+        cellWriter_.record(biff::kRecordRk, payload_);
+    } else {
+        payload_.f64(v);
+        cellWriter_.record(biff::kRecordNumber, payload_);
+    }
+    if (xf == biff::kXfGeneral) widen(column, numberChars(v));
+}
+
+void Worksheet::text(std::uint16_t column, std::u16string_view s) {
+    payload_.clear();
+    payload_.u16(rowNumber_).u16(column).u16(biff::kXfGeneral).u32(strings_.add(s));
+    cellWriter_.record(biff::kRecordLabelSst, payload_);
+    widen(column, s.size());
+}
+
+std::uint64_t Worksheet::estimatedSize() const {
+    const std::uint64_t blocks = (rows_.size() + biff::kRowsPerBlock - 1) / biff::kRowsPerBlock;
+    return cells_.size() + rows_.size() * (kRowRecordSize + 2) + blocks * 12 +
+           columns_.size() * 16 + 256;
+}
+
+void Worksheet::write(RecordWriter& w) const {
+    // A sizing pass finds where DefColWidth and each DBCell land; the real pass
+    // writes those positions into INDEX.
+    const std::size_t blocks = (rows_.size() + biff::kRowsPerBlock - 1) / biff::kRowsPerBlock;
+    Offsets guess;
+    guess.dbCells.assign(blocks, 0);
+    Offsets found;
+    CountingSink counter;
+    RecordWriter sizing(counter, w.position());
+    writeWith(sizing, guess, found);
+    Offsets check;
+    writeWith(w, found, check);
+}
+
+void Worksheet::writeWith(RecordWriter& w, const Offsets& known, Offsets& found) const {
+    Payload p;
+    p.u16(biff::kBofVersionBiff8).u16(biff::kBofWorksheet).u16(biff::kBofBuild);
+    p.u16(biff::kBofYear).u32(biff::kBofHistoryFlags).u32(biff::kBofLowestVersion);
+    w.record(biff::kRecordBof, p);
+
+    const auto rowCount = static_cast<std::uint32_t>(rows_.size());
+    p.clear();
+    p.u32(0).u32(0).u32(rowCount).u32(known.defColWidth);
+    for (std::uint32_t pos : known.dbCells) p.u32(pos);
+    w.record(biff::kRecordIndex, p);
+
+    found.defColWidth = static_cast<std::uint32_t>(w.position());
+    p.clear();
+    w.record(biff::kRecordDefColWidth, p.u16(kDefaultColumnWidth));
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+        std::uint16_t chars = widths_[c] < kMinWidthChars ? kMinWidthChars : widths_[c];
+        p.clear();
+        p.u16(static_cast<std::uint16_t>(c)).u16(static_cast<std::uint16_t>(c));
+        p.u16(static_cast<std::uint16_t>((chars + 2) * 256)).u16(biff::kXfGeneral);
+        p.u16(0).u16(0);
+        w.record(biff::kRecordColInfo, p);
+    }
+    p.clear();
+    p.u32(0).u32(rowCount).u16(0).u16(static_cast<std::uint16_t>(columns_.size())).u16(0);
+    w.record(biff::kRecordDimensions, p);
+
+    FramedSink framed(w);
+    std::vector<std::uint64_t> cellStarts;
+    for (std::uint32_t first = 0; first < rowCount; first += biff::kRowsPerBlock) {
+        const std::uint32_t last = std::min(first + biff::kRowsPerBlock, rowCount);
+        const std::uint64_t blockStart = w.position();
+        for (std::uint32_t r = first; r < last; ++r) {
+            p.clear();
+            p.u16(static_cast<std::uint16_t>(r)).u16(rows_[r].firstColumn);
+            p.u16(rows_[r].lastColumnPlusOne).u16(biff::kRowDefaultHeight).u16(0).u16(0);
+            p.u16(biff::kRowFlagsReserved).u16(biff::kXfGeneral);
+            w.record(biff::kRecordRow, p);
+        }
+        cellStarts.clear();
+        for (std::uint32_t r = first; r < last; ++r) {
+            cellStarts.push_back(w.position());
+            const std::uint64_t begin = r == 0 ? 0 : rows_[r - 1].end;
+            cells_.copyTo(framed, begin, rows_[r].end);
+        }
+        const std::uint64_t dbCell = w.position();
+        found.dbCells.push_back(static_cast<std::uint32_t>(dbCell));
+        // Offsets back to the block's first ROW, then from the second ROW record to
+        // the first row's cells, then from each row's cells to the next's.
+        p.clear();
+        p.u32(static_cast<std::uint32_t>(dbCell - blockStart));
+        for (std::size_t i = 0; i < cellStarts.size(); ++i) {
+            std::uint64_t from = i == 0 ? blockStart + kRowRecordSize : cellStarts[i - 1];
+            p.u16(static_cast<std::uint16_t>(cellStarts[i] - from));
+        }
+        w.record(biff::kRecordDbCell, p);
+    }
+
+    p.clear();
+    p.u16(biff::kWindow2SelectedSheet).u16(0).u16(0).u16(kIcvHeaderDefault).u16(0);
+    p.u16(0).u16(0).u32(0);
+    w.record(biff::kRecordWindow2, p);
+    w.record(biff::kRecordEof, nullptr, 0);
+}
+
+}  // namespace excel

@@ -1,0 +1,62 @@
+#pragma once
+// One worksheet: rows are validated and encoded into compact cell records as they
+// arrive, then written as a worksheet substream with INDEX, ROW blocks and DBCELL
+// ([MS-XLS] 2.1.7.20.5 Worksheet substream, 2.2.2 Cell table).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "byte_sink.h"
+#include "core/value.h"
+#include "record_writer.h"
+#include "shared_strings.h"
+
+namespace excel {
+
+class Worksheet {
+public:
+    // Row 1 holds the column names. `strings` must outlive the worksheet.
+    Worksheet(const std::vector<engine::Column>& columns, SharedStrings& strings);
+
+    // Checks the whole row against the format's limits first (converti::Error
+    // naming the row and field; nothing of the row is kept then), then encodes it.
+    void addRow(const engine::Row& row);
+
+    std::uint32_t dataRowCount() const { return static_cast<std::uint32_t>(rows_.size()) - 1; }
+    // Bytes the substream will take, leaving aside the shared strings.
+    std::uint64_t estimatedSize() const;
+
+    // The substream from BOF to EOF, starting at w.position().
+    void write(RecordWriter& w) const;
+
+private:
+    struct RowExtent {
+        std::uint64_t end;  // end of the row's cell records in cells_
+        std::uint16_t firstColumn;
+        std::uint16_t lastColumnPlusOne;
+    };
+    struct Offsets {
+        std::uint32_t defColWidth = 0;
+        std::vector<std::uint32_t> dbCells;
+    };
+
+    void check(const engine::Row& row) const;
+    bool encode(std::uint16_t column, const engine::Value& v);
+    void number(std::uint16_t column, double v, std::uint16_t xf);
+    void text(std::uint16_t column, std::u16string_view s);
+    void widen(std::uint16_t column, std::size_t chars);
+    void finishRow(std::uint16_t first, std::uint16_t lastPlusOne);
+    void writeWith(RecordWriter& w, const Offsets& known, Offsets& found) const;
+
+    std::vector<engine::Column> columns_;
+    SharedStrings& strings_;
+    ChunkedBuffer cells_;
+    RecordWriter cellWriter_;
+    std::vector<RowExtent> rows_;
+    std::vector<std::uint16_t> widths_;  // characters, capped
+    std::uint16_t rowNumber_ = 0;        // the row being encoded
+    Payload payload_;
+};
+
+}  // namespace excel

@@ -1,0 +1,157 @@
+// The shared string table: one entry per distinct text, and SST/CONTINUE records
+// that decode back to the same texts however the strings fall across records.
+
+#include "shared_strings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "biff_records.h"
+
+namespace excel {
+namespace {
+
+struct Decoded {
+    std::uint32_t total = 0;
+    std::vector<std::u16string> strings;
+    std::vector<std::uint32_t> extSst;  // dsst, then stream position / offset pairs
+    std::vector<std::size_t> recordSizes;
+};
+
+// An independent walk over SST + CONTINUE, following the format's rules: a new
+// record never starts inside a string header; characters resume after a flags byte.
+Decoded decode(const std::vector<std::uint8_t>& b) {
+    Decoded d;
+    std::vector<std::vector<std::uint8_t>> pieces;
+    std::size_t p = 0;
+    while (p + 4 <= b.size()) {
+        std::uint16_t type = b[p] | b[p + 1] << 8;
+        std::size_t size = b[p + 2] | b[p + 3] << 8;
+        std::vector<std::uint8_t> data(b.begin() + p + 4, b.begin() + p + 4 + size);
+        d.recordSizes.push_back(size);
+        if (type == biff::kRecordSst || type == biff::kRecordContinue) pieces.push_back(data);
+        if (type == biff::kRecordExtSst) {
+            d.extSst.push_back(data[0] | data[1] << 8);
+            for (std::size_t i = 2; i + 8 <= data.size(); i += 8) {
+                d.extSst.push_back(data[i] | data[i + 1] << 8 | data[i + 2] << 16 |
+                                   static_cast<std::uint32_t>(data[i + 3]) << 24);
+                d.extSst.push_back(data[i + 4] | data[i + 5] << 8);
+            }
+        }
+        p += 4 + size;
+    }
+    auto u32 = [](const std::vector<std::uint8_t>& v, std::size_t i) {
+        return v[i] | v[i + 1] << 8 | v[i + 2] << 16 | static_cast<std::uint32_t>(v[i + 3]) << 24;
+    };
+    d.total = u32(pieces[0], 0);
+    std::uint32_t unique = u32(pieces[0], 4);
+    std::size_t piece = 0, off = 8;
+    for (std::uint32_t s = 0; s < unique; ++s) {
+        if (off == pieces[piece].size()) {
+            ++piece;
+            off = 0;
+        }
+        const auto* v = &pieces[piece];
+        EXPECT_LE(off + 3, v->size()) << "string header split";
+        std::size_t cch = (*v)[off] | (*v)[off + 1] << 8;
+        bool wide = (*v)[off + 2] & 1;
+        off += 3;
+        std::u16string text;
+        while (text.size() < cch) {
+            if (off == v->size()) {
+                v = &pieces[++piece];
+                wide = (*v)[0] & 1;
+                off = 1;
+            }
+            if (wide) {
+                text.push_back(static_cast<char16_t>((*v)[off] | (*v)[off + 1] << 8));
+                off += 2;
+            } else {
+                text.push_back((*v)[off]);
+                off += 1;
+            }
+        }
+        d.strings.push_back(text);
+    }
+    return d;
+}
+
+TEST(SharedStrings, KeepsEachTextOnceAndCountsEveryUse) {
+    SharedStrings s;
+    EXPECT_EQ(s.add(u"Roma"), 0u);
+    EXPECT_EQ(s.add(u"Milano"), 1u);
+    EXPECT_EQ(s.add(u"Roma"), 0u);
+    EXPECT_EQ(s.add(u""), 2u);
+    EXPECT_EQ(s.add(u"roma"), 3u);  // case matters
+    EXPECT_EQ(s.add(u"Roma\u20AC"), 4u);
+    EXPECT_EQ(s.add(u""), 2u);
+    EXPECT_EQ(s.uniqueCount(), 5u);
+    EXPECT_EQ(s.totalCount(), 7u);
+    // Many texts: the index table grows and still finds every one.
+    for (int i = 0; i < 5000; ++i) s.add(std::u16string(u"k") + static_cast<char16_t>(0x100 + i));
+    for (int i = 0; i < 5000; i += 97) {
+        EXPECT_EQ(s.add(std::u16string(u"k") + static_cast<char16_t>(0x100 + i)),
+                  static_cast<std::uint32_t>(5 + i));
+    }
+}
+
+TEST(SharedStrings, DecodesBackAcrossContinueRecords) {
+    SharedStrings s;
+    std::vector<std::u16string> texts;
+    // Lengths chosen so that string starts, headers and characters land on and
+    // around record boundaries, in both one- and two-byte forms, plus a pair.
+    for (int i = 0; i < 300; ++i) {
+        std::u16string t(static_cast<std::size_t>(i * 37 % 1000),
+                         static_cast<char16_t>(u'a' + i % 26));
+        if (i % 3 == 0) t += u'\u0418';  // Cyrillic: two bytes per character
+        if (i % 5 == 0) t += u"\U0001F600";
+        texts.push_back(t);
+    }
+    texts.push_back(std::u16string(32767, u'z'));
+    std::u16string wide;
+    while (wide.size() + 2 <= 32767) wide += u"\U0001D11E";
+    wide += u'!';
+    texts.push_back(wide);
+    for (const auto& t : texts) s.add(t);
+    s.add(texts[0]);
+
+    VectorSink sink;
+    RecordWriter w(sink, 5000);
+    s.write(w);
+    Decoded d = decode(sink.bytes);
+    EXPECT_EQ(d.total, texts.size() + 1);
+    EXPECT_EQ(d.strings, texts);
+    for (std::size_t size : d.recordSizes) EXPECT_LE(size, biff::kMaxRecordData);
+    EXPECT_GT(d.recordSizes.size(), 20u);
+
+    // ExtSST: buckets of max(8, ceil(n / 128)) strings; each entry's position
+    // points at the bucket's first string header.
+    ASSERT_FALSE(d.extSst.empty());
+    EXPECT_EQ(d.extSst[0], 8u);
+    EXPECT_EQ((d.extSst.size() - 1) / 2, (texts.size() + 7) / 8);
+    for (std::size_t b = 0; b * 2 + 2 < d.extSst.size(); ++b) {
+        std::uint32_t pos = d.extSst[1 + 2 * b] - 5000;
+        const std::u16string& first = texts[b * 8];
+        ASSERT_LT(pos + 3, sink.bytes.size());
+        EXPECT_EQ(sink.bytes[pos] | sink.bytes[pos + 1] << 8, static_cast<int>(first.size()));
+        // Offset within the record counts from the record header.
+        std::uint32_t recordStart = pos - d.extSst[2 + 2 * b];
+        std::uint16_t type = sink.bytes[recordStart] | sink.bytes[recordStart + 1] << 8;
+        EXPECT_TRUE(type == biff::kRecordSst || type == biff::kRecordContinue) << b;
+    }
+}
+
+TEST(SharedStrings, EmptyTableStillWritesSstAndExtSst) {
+    SharedStrings s;
+    VectorSink sink;
+    RecordWriter w(sink);
+    s.write(w);
+    Decoded d = decode(sink.bytes);
+    EXPECT_TRUE(d.strings.empty());
+    EXPECT_EQ(d.recordSizes, (std::vector<std::size_t>{8, 2}));
+}
+
+}  // namespace
+}  // namespace excel
