@@ -76,10 +76,14 @@ def check_dbcell(pos, body, at, problems):
     for i, (row, has_cells) in enumerate(rows):
         if i > 0:
             cell += offsets[i]
-        if has_cells and cell < pos and at.get(cell, (None,))[0] not in (None, 0x0208, 0x00D7):
-            rec_row = struct.unpack_from("<H", at[cell][1])[0]
-            if rec_row != row:
-                problems.append("DBCell at %d: row %d cells found at row %d" % (pos, row, rec_row))
+        if not has_cells:
+            continue
+        if cell >= pos or at.get(cell, (None,))[0] in (None, 0x0208, 0x00D7):
+            problems.append("DBCell at %d: row %d cells offset %d is no cell record" % (pos, row, cell))
+            return
+        rec_row = struct.unpack_from("<H", at[cell][1])[0]
+        if rec_row != row:
+            problems.append("DBCell at %d: row %d cells found at row %d" % (pos, row, rec_row))
 
 
 def check_sst(recs, problems):
