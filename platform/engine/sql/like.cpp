@@ -71,10 +71,17 @@ std::optional<LikePattern> LikePattern::compile(std::u16string_view pattern, std
     p.anyText_ = !p.elements_.empty();
     for (const Element& e : p.elements_)
         if (e.op != Op::Star) p.anyText_ = false;
+    const std::size_t n = p.elements_.size();
+    p.isInfix_ = n >= 3 && p.elements_.front().op == Op::Star && p.elements_.back().op == Op::Star;
+    for (std::size_t k = 1; p.isInfix_ && k + 1 < n; ++k) {
+        const Element& e = p.elements_[k];
+        p.isInfix_ = e.op == Op::Char && (e.ch < 0xD800 || (e.ch >= 0xE000 && e.ch <= 0xFFFF));
+        if (p.isInfix_) p.infix_.push_back(static_cast<char16_t>(e.ch));
+    }
     return p;
 }
 
-bool LikePattern::matchesOne(const Element& e, char32_t c) const {
+inline bool LikePattern::matchesOne(const Element& e, char32_t c) const {
     switch (e.op) {
         case Op::Char:
             return e.ch == foldCase(c);
@@ -97,8 +104,20 @@ bool LikePattern::matchesOne(const Element& e, char32_t c) const {
     return false;
 }
 
+bool LikePattern::contains(std::u16string_view text) const {
+    const std::size_t m = infix_.size();
+    if (m > text.size()) return false;
+    for (std::size_t s = 0; s + m <= text.size(); ++s) {
+        std::size_t k = 0;
+        while (k < m && foldCase(text[s + k]) == infix_[k]) ++k;
+        if (k == m) return true;
+    }
+    return false;
+}
+
 bool LikePattern::matches(std::u16string_view text) const {
     if (anyText_) return true;
+    if (isInfix_) return contains(text);
     // Every element but '*' consumes exactly one character, so backtracking to the
     // last star is enough (classic wildcard matching, no recursion, no allocation).
     const std::size_t m = elements_.size();

@@ -41,10 +41,15 @@ private:
     };
 
     bool matchesOne(const Element& e, char32_t c) const;
+    bool contains(std::u16string_view text) const;
 
     std::vector<Element> elements_;
     std::vector<Range> ranges_;
     bool anyText_ = false;
+    // "*literal*" with a literal of BMP characters, the export's usual pattern: a
+    // substring search over folded UTF-16 units, which is exact for such literals.
+    std::u16string infix_;
+    bool isInfix_ = false;
 };
 
 }  // namespace sql

@@ -38,6 +38,12 @@ const LikeCase kLike[] = {
     {u"Ro*", u"aRoma", false},
     {u"*ma", u"Roma", true},
     {u"*ma", u"Romano", false},
+    {u"*oma*", u"ROMA", true},  // "*literal*" takes a substring search of its own
+    {u"*oma*", u"om", false},
+    {u"*OMA*", u"aaomaomx", true},
+    {u"*ẞE*", u"la straße", true},
+    {u"*a*", u"😀A", true},
+    {u"*€*", u"10 €", true},
     {u"a*b*c", u"abc", true},
     {u"a*b*c", u"aXbYc", true},
     {u"a*b*c", u"aXbYcZ", false},
