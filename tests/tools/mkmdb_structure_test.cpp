@@ -188,6 +188,28 @@ TEST(MkmdbStructure, RowsThatOverflowAPageMoveTheirLongValuesOut) {
         EXPECT_EQ(rows[0].items[i].text, u(std::u16string(100, static_cast<char16_t>(u'A' + i))));
 }
 
+// A row of one Boolean is three bytes: far more would fit in a page than a
+// row pointer's one-byte row number can address.
+TEST(MkmdbStructure, TinyRowsStopAt255PerPage) {
+    MKMDB_REQUIRE_READERS();
+    mkmdb::Database db;
+    auto& table = db.addTable("Minima", {{"Sì", Type::Boolean, {}}});
+    for (int i = 0; i < 2000; ++i) table.addRow({i % 3 == 0});
+    TempDir dir;
+    auto path = dir.file("minima.mdb");
+    mkmdb::WriteStats stats = mkmdb::write(db, path);
+    EXPECT_GE(stats.pages, 8u + 2000 / 255);
+    Value dump = readerDump(path, "--table Minima");
+    const auto& rows = dump.find("tables")->find("Minima")->find("rows")->items;
+    ASSERT_EQ(rows.size(), 2000u);
+    std::vector<Value> toolRows = mdbJsonRows(path, "Minima");
+    ASSERT_EQ(toolRows.size(), 2000u);
+    for (int i = 0; i < 2000; ++i) {
+        EXPECT_EQ(scalarText(rows[i].items[0]), i % 3 == 0 ? "true" : "false") << i;
+        EXPECT_EQ(mdbtoolsText(toolRows[i], "Sì"), i % 3 == 0 ? "1" : "0") << i;
+    }
+}
+
 TEST(MkmdbStructure, PasswordIsStoredMaskedInTheHeader) {
     MKMDB_REQUIRE_READERS();
     TempDir dir;

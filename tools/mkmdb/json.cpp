@@ -38,12 +38,6 @@ private:
                                     what);
     }
 
-    std::size_t currentLine() const {
-        std::size_t line = 1;
-        for (std::size_t i = 0; i < pos_; ++i) line += s_[i] == '\n';
-        return line;
-    }
-
     void skipSpace() {
         while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\t' || s_[pos_] == '\n' || s_[pos_] == '\r'))
             ++pos_;
