@@ -1,7 +1,7 @@
 #pragma once
 // The one low-level writer of the BIFF8 record stream: record framing, CONTINUE
 // splitting, and the stream position that other records point at
-// ([MS-XLS] 2.1.4 Record, 2.4.58 Continue).
+// ([MS-XLS] 2.1.4 Record, Continue).
 
 #include <cstddef>
 #include <cstdint>
@@ -28,7 +28,8 @@ public:
         return *this;
     }
     // XLUnicodeString (2-byte count) or ShortXLUnicodeString (1-byte count), stored
-    // one byte per character when every character fits ([MS-XLS] 2.5.294, 2.5.240).
+    // one byte per character when every character fits ([MS-XLS] XLUnicodeString,
+    // ShortXLUnicodeString).
     Payload& unicodeString(std::u16string_view text, bool shortCount = false);
 
     const std::uint8_t* data() const { return bytes_.data(); }
@@ -63,7 +64,7 @@ public:
     void put(const std::uint8_t* data, std::size_t size);
     // String characters (1 or 2 bytes each): split only between characters (and
     // never inside a surrogate pair); each CONTINUE they run into starts with a
-    // fresh flags byte, as [MS-XLS] 2.4.265 SST requires.
+    // fresh flags byte, as [MS-XLS] SST requires.
     void putChars(const std::uint8_t* chars, std::size_t count, bool highByte);
     void end();
 

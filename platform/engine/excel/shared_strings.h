@@ -1,7 +1,7 @@
 #pragma once
 // The workbook's shared string table: every distinct cell text once, in the order
-// first seen, written as SST (with CONTINUE) and ExtSST ([MS-XLS] 2.4.265 SST,
-// 2.4.107 ExtSST, 2.5.293 XLUnicodeRichExtendedString).
+// first seen, written as SST (with CONTINUE) and ExtSST ([MS-XLS] SST,
+// ExtSST, XLUnicodeRichExtendedString).
 //
 // Strings are kept only in their encoded form, in fixed chunks, and looked up by an
 // open-addressing table of indexes, so the table's text is held once.

@@ -8,9 +8,18 @@ struct FormatEntry {
     const char16_t* code;
 };
 
-// Custom number formats: a currency amount with two decimals, and ISO dates
-// (the same form that dates a cell cannot show are written in as text).
+// Excel's currency and accounting formats, which the globals carry whether used
+// or not, then ours: a currency amount with two decimals, and ISO dates (the
+// same form that dates a cell cannot show are written in as text).
 constexpr FormatEntry kFormats[] = {
+    {5, u"\"$\"#,##0;\\-\"$\"#,##0"},
+    {6, u"\"$\"#,##0;[Red]\\-\"$\"#,##0"},
+    {7, u"\"$\"#,##0.00;\\-\"$\"#,##0.00"},
+    {8, u"\"$\"#,##0.00;[Red]\\-\"$\"#,##0.00"},
+    {42, u"_-\"$\"* #,##0_-;\\-\"$\"* #,##0_-;_-\"$\"* \"-\"_-;_-@_-"},
+    {41, u"_-* #,##0_-;\\-* #,##0_-;_-* \"-\"_-;_-@_-"},
+    {44, u"_-\"$\"* #,##0.00_-;\\-\"$\"* #,##0.00_-;_-\"$\"* \"-\"??_-;_-@_-"},
+    {43, u"_-* #,##0.00_-;\\-* #,##0.00_-;_-* \"-\"??_-;_-@_-"},
     {biff::kFormatCurrency, u"#,##0.00"},
     {biff::kFormatDate, u"yyyy-mm-dd"},
     {biff::kFormatDateTime, u"yyyy-mm-dd hh:mm:ss"},
@@ -26,6 +35,10 @@ void bof(RecordWriter& w, std::uint16_t type) {
     p.u16(biff::kBofVersionBiff8).u16(type).u16(biff::kBofBuild).u16(biff::kBofYear);
     p.u32(biff::kBofHistoryFlags).u32(biff::kBofLowestVersion);
     w.record(biff::kRecordBof, p);
+}
+
+void u16Record(RecordWriter& w, std::uint16_t type, std::uint16_t value) {
+    w.record(type, Payload().u16(value));
 }
 
 void xf(RecordWriter& w, std::uint16_t format, bool style, std::uint8_t usedAttrs) {
@@ -44,14 +57,36 @@ void xf(RecordWriter& w, std::uint16_t format, bool style, std::uint8_t usedAttr
 
 void writeGlobals(RecordWriter& w, const std::vector<SheetEntry>& sheets,
                   const SharedStrings& strings) {
+    // The records up to the fonts come in the order the globals grammar gives;
+    // those with fixed content say: no protection, no backup, 1900 date system,
+    // full precision, nothing to refresh.
     bof(w, biff::kBofWorkbookGlobals);
-    w.record(biff::kRecordCodePage, Payload().u16(biff::kCodePageUtf16));
-
+    u16Record(w, biff::kRecordInterfaceHdr, biff::kCodePageUtf16);
+    w.record(biff::kRecordMms, Payload().u8(0).u8(0));
+    w.record(biff::kRecordInterfaceEnd, nullptr, 0);
+    Payload access;
+    access.unicodeString(u"Converti");
+    while (access.size() < biff::kWriteAccessSize) access.u8(' ');
+    w.record(biff::kRecordWriteAccess, access);
+    u16Record(w, biff::kRecordCodePage, biff::kCodePageUtf16);
+    u16Record(w, biff::kRecordDsf, 0);
+    Payload tabs;
+    for (std::size_t i = 0; i < sheets.size(); ++i) tabs.u16(static_cast<std::uint16_t>(i + 1));
+    w.record(biff::kRecordRrTabId, tabs);
+    for (std::uint16_t type : {biff::kRecordWinProtect, biff::kRecordProtect, biff::kRecordPassword,
+                               biff::kRecordProt4Rev, biff::kRecordProt4RevPass}) {
+        u16Record(w, type, 0);
+    }
     Payload window;
     window.u16(0).u16(0).u16(0x4000).u16(0x2000);                   // position and size, in twips
     window.u16(biff::kWindow1Flags).u16(0).u16(0).u16(1).u16(600);  // tab 0 active, 1 selected
     w.record(biff::kRecordWindow1, window);
-    w.record(biff::kRecordDate1904, Payload().u16(0));  // 1900 date system
+    u16Record(w, biff::kRecordBackup, 0);
+    u16Record(w, biff::kRecordHideObj, 0);
+    u16Record(w, biff::kRecordDate1904, 0);
+    u16Record(w, biff::kRecordCalcPrecision, 1);
+    u16Record(w, biff::kRecordRefreshAll, 0);
+    u16Record(w, biff::kRecordBookBool, 0);
 
     for (int i = 0; i < biff::kFontRecords; ++i) {
         Payload f;
@@ -75,6 +110,7 @@ void writeGlobals(RecordWriter& w, const std::vector<SheetEntry>& sheets,
     Payload normal;
     normal.u16(biff::kStyleBuiltInXf0).u8(biff::kStyleNormal).u8(biff::kStyleLevelNone);
     w.record(biff::kRecordStyle, normal);
+    u16Record(w, biff::kRecordUsesElfs, 0);
 
     for (const SheetEntry& s : sheets) {
         Payload b;

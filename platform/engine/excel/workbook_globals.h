@@ -1,6 +1,6 @@
 #pragma once
 // The workbook globals substream: fonts, number formats, XFs, styles, the sheet
-// list and the shared strings ([MS-XLS] 2.1.7.20.1 Globals substream).
+// list and the shared strings ([MS-XLS] 2.1.7.20.3 Globals Substream).
 //
 // Kept apart from the worksheet writer so that sheets can later be listed beside
 // those of an existing workbook: the caller gives each sheet's stream offset.

@@ -1,8 +1,10 @@
 #include "worksheet.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "cell_values.h"
 #include "core/error_codes.h"
@@ -194,6 +196,59 @@ std::uint64_t Worksheet::estimatedSize() const {
            columns_.size() * 16 + 256;
 }
 
+std::vector<Worksheet::ColumnRun> Worksheet::columnRuns() const {
+    std::vector<ColumnRun> runs;
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+        auto column = static_cast<std::uint16_t>(c);
+        int chars = widths_[c] < kMinWidthChars ? kMinWidthChars : widths_[c];
+        if (!runs.empty() && runs.back().chars == chars) {
+            runs.back().last = column;
+        } else {
+            runs.push_back({column, column, chars});
+        }
+    }
+    // At most 255 ColInfo records: join the neighbours closest in width, taking
+    // the wider, until they fit (only ever needed with 256 columns).
+    while (runs.size() > biff::kMaxColInfo) {
+        auto gap = [&](std::size_t k) { return std::abs(runs[k].chars - runs[k + 1].chars); };
+        std::size_t best = 0;
+        for (std::size_t i = 1; i + 1 < runs.size(); ++i) {
+            if (gap(i) < gap(best)) best = i;
+        }
+        runs[best].last = runs[best + 1].last;
+        runs[best].chars = std::max(runs[best].chars, runs[best + 1].chars);
+        runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(best) + 1);
+    }
+    return runs;
+}
+
+// Sheet settings the worksheet grammar requires, with Excel's defaults: automatic
+// calculation, A1 references, no printing of headings or gridlines, default row
+// height, a plain worksheet, empty page header and footer, no printer settings.
+void Worksheet::writeSettings(RecordWriter& w) {
+    auto u16 = [&](std::uint16_t type, std::uint16_t v) { w.record(type, Payload().u16(v)); };
+    u16(biff::kRecordCalcMode, 1);
+    u16(biff::kRecordCalcCount, 100);
+    u16(biff::kRecordCalcRefMode, 1);
+    u16(biff::kRecordCalcIter, 0);
+    w.record(biff::kRecordCalcDelta, Payload().f64(0.001));
+    u16(biff::kRecordCalcSaveRecalc, 1);
+    u16(biff::kRecordPrintRowCol, 0);
+    u16(biff::kRecordPrintGrid, 0);
+    u16(biff::kRecordGridSet, 1);
+    w.record(biff::kRecordGuts, Payload().u32(0).u32(0));
+    w.record(biff::kRecordDefaultRowHeight, Payload().u16(0).u16(biff::kRowDefaultHeight));
+    u16(biff::kRecordWsBool, biff::kWsBoolWorksheet);
+    w.record(biff::kRecordHeader, nullptr, 0);
+    w.record(biff::kRecordFooter, nullptr, 0);
+    u16(biff::kRecordHCenter, 0);
+    u16(biff::kRecordVCenter, 0);
+    Payload setup;
+    setup.u16(0).u16(100).u16(1).u16(1).u16(1).u16(biff::kSetupNoPrinterSettings);
+    setup.u16(0).u16(0).f64(0.5).f64(0.5).u16(1);  // header and footer margins, inches
+    w.record(biff::kRecordSetup, setup);
+}
+
 void Worksheet::write(RecordWriter& w) const {
     // A sizing pass finds where DefColWidth and each DBCell land; the real pass
     // writes those positions into INDEX.
@@ -220,14 +275,15 @@ void Worksheet::writeWith(RecordWriter& w, const Offsets& known, Offsets& found)
     for (std::uint32_t pos : known.dbCells) p.u32(pos);
     w.record(biff::kRecordIndex, p);
 
+    writeSettings(w);
+
     found.defColWidth = static_cast<std::uint32_t>(w.position());
     p.clear();
     w.record(biff::kRecordDefColWidth, p.u16(kDefaultColumnWidth));
-    for (std::size_t c = 0; c < columns_.size(); ++c) {
-        std::uint16_t chars = widths_[c] < kMinWidthChars ? kMinWidthChars : widths_[c];
+    for (const ColumnRun& run : columnRuns()) {
         p.clear();
-        p.u16(static_cast<std::uint16_t>(c)).u16(static_cast<std::uint16_t>(c));
-        p.u16(static_cast<std::uint16_t>((chars + 2) * 256)).u16(biff::kXfGeneral);
+        p.u16(run.first).u16(run.last);
+        p.u16(static_cast<std::uint16_t>((run.chars + 2) * 256)).u16(biff::kXfGeneral);
         p.u16(0).u16(0);
         w.record(biff::kRecordColInfo, p);
     }

@@ -1,7 +1,7 @@
 #pragma once
 // One worksheet: rows are validated and encoded into compact cell records as they
 // arrive, then written as a worksheet substream with INDEX, ROW blocks and DBCELL
-// ([MS-XLS] 2.1.7.20.5 Worksheet substream, 2.2.2 Cell table).
+// ([MS-XLS] 2.1.7.20.5 Worksheet substream, 2.1.7.20.6 CELLTABLE).
 
 #include <cstdint>
 #include <string>
@@ -36,6 +36,11 @@ private:
         std::uint16_t firstColumn;
         std::uint16_t lastColumnPlusOne;
     };
+    struct ColumnRun {
+        std::uint16_t first;
+        std::uint16_t last;
+        int chars;
+    };
     struct Offsets {
         std::uint32_t defColWidth = 0;
         std::vector<std::uint32_t> dbCells;
@@ -47,6 +52,8 @@ private:
     void text(std::uint16_t column, std::u16string_view s);
     void widen(std::uint16_t column, std::size_t chars);
     void finishRow(std::uint16_t first, std::uint16_t lastPlusOne);
+    std::vector<ColumnRun> columnRuns() const;
+    static void writeSettings(RecordWriter& w);
     void writeWith(RecordWriter& w, const Offsets& known, Offsets& found) const;
 
     std::vector<engine::Column> columns_;

@@ -54,7 +54,40 @@ def check_structure(data):
                     continue
                 check_dbcell(c, at[c][1], at, problems)
     check_sst(recs, problems)
+    check_substreams(recs, problems)
     return problems
+
+
+def check_substreams(recs, problems):
+    """Records the substream grammars require, and their counts."""
+    streams, current = [], None
+    for pos, rtype, body in recs:
+        if rtype == 0x0809:
+            current = []
+            streams.append(current)
+        if current is not None:
+            current.append(rtype)
+    if not streams:
+        problems.append("no substreams")
+        return
+    globals_ = streams[0]
+    for name, rtype, least in (("Font", 0x0031, 1), ("Format", 0x041E, 8), ("XF", 0x00E0, 16),
+                               ("Style", 0x0293, 1), ("Window1", 0x003D, 1),
+                               ("WriteAccess", 0x005C, 1), ("CodePage", 0x0042, 1),
+                               ("Country", 0x008C, 1), ("ExtSST", 0x00FF, 1)):
+        if globals_.count(rtype) < least:
+            problems.append("globals hold %d %s records" % (globals_.count(rtype), name))
+    for sheet in streams[1:]:
+        if len(sheet) < 2 or sheet[1] != 0x020B:
+            problems.append("worksheet does not start with BOF, Index")
+        if sheet.count(0x0081) != 1:
+            problems.append("worksheet holds %d WsBool records" % sheet.count(0x0081))
+        if sheet.count(0x007D) > 255:
+            problems.append("worksheet holds %d ColInfo records" % sheet.count(0x007D))
+        if 0x0208 in sheet and sheet.index(0x0200) > sheet.index(0x0208):
+            problems.append("Dimensions after the first Row")
+        if sheet[-1] != 0x000A:
+            problems.append("worksheet does not end with EOF")
 
 
 def check_dbcell(pos, body, at, problems):
