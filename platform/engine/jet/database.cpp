@@ -36,6 +36,28 @@ const engine::Value* columnValue(const TableDef& def, const engine::Row& row, st
 
 }  // namespace
 
+std::string resolveLinkedPath(std::u16string_view stored, const std::string& databasePath,
+                              std::u16string_view tableName) {
+    // The stored path is usually a Windows path; failing it, look for the same
+    // file name beside this database.
+    const QString storedPath = q(stored);
+    if (!storedPath.isEmpty() && QFileInfo::exists(storedPath) && !QFileInfo(storedPath).isDir())
+        return storedPath.toStdString();
+    QString base = storedPath;
+    base.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    base = base.mid(base.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString here = databasePath.empty()
+                             ? QDir::currentPath()
+                             : QFileInfo(QString::fromStdString(databasePath)).absolutePath();
+    const QString beside = QDir(here).filePath(base);
+    if (base.isEmpty() || !QFileInfo::exists(beside) || QFileInfo(beside).isDir())
+        engine::raise(engine::kErrFileNotFound,
+                      QStringLiteral("The linked table '%1' needs the database '%2', which was "
+                                     "found neither there nor as '%3'.")
+                          .arg(q(tableName), storedPath, beside));
+    return beside.toStdString();
+}
+
 struct Database::Impl {
     std::shared_ptr<const PageFile> file;
     std::shared_ptr<const TextDecoder> text;
@@ -128,26 +150,9 @@ std::unique_ptr<Table> Database::Impl::openLinked(const Entry& e) {
         engine::raise(engine::kErrTableNotFound,
                       QStringLiteral("The linked table '%1' leads through too many linked databases.")
                           .arg(q(e.name)));
-    // The stored path is usually a Windows path; failing it, look for the same
-    // file name beside this database.
-    const QString stored = q(e.linkedDatabase);
-    QString candidate = stored;
-    if (!QFileInfo::exists(candidate)) {
-        QString base = stored;
-        base.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        base = base.mid(base.lastIndexOf(QLatin1Char('/')) + 1);
-        const QString here = file->path().empty()
-                                 ? QDir::currentPath()
-                                 : QFileInfo(QString::fromStdString(file->path())).absolutePath();
-        candidate = QDir(here).filePath(base);
-        if (base.isEmpty() || !QFileInfo::exists(candidate))
-            engine::raise(engine::kErrFileNotFound,
-                          QStringLiteral("The linked table '%1' needs the database '%2', which was "
-                                         "found neither there nor as '%3'.")
-                              .arg(q(e.name), stored, candidate));
-    }
+    const std::string candidate = resolveLinkedPath(e.linkedDatabase, file->path(), e.name);
     Database linked;
-    linked.impl_->file = PageFile::openPath(candidate.toStdString());
+    linked.impl_->file = PageFile::openPath(candidate);
     linked.impl_->text = std::make_shared<TextDecoder>(linked.impl_->file->format().version,
                                                        linked.impl_->file->codePage());
     linked.impl_->depth = depth + 1;

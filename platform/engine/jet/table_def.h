@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/value.h"
@@ -42,6 +43,12 @@ TableDef readTableDef(const PageFile& file, const TextDecoder& text, std::uint32
 // Returns the slot's raw flags. Bad slot: 3343.
 std::uint16_t findRow(const PageFile& file, const std::vector<std::uint8_t>& page, unsigned row,
                       unsigned* start, unsigned* end);
+
+// The file a linked table's data lives in: the stored path when it exists, else
+// a file of the same name (the stored path may be a Windows one) beside the
+// database at databasePath. Neither: error 3024 naming both.
+std::string resolveLinkedPath(std::u16string_view stored, const std::string& databasePath,
+                              std::u16string_view tableName);
 
 // A Single as the engine holds it: the double nearest to the float's shortest
 // decimal form (0.1f gives 0.1). Infinities and NaN pass unchanged.
