@@ -1,0 +1,13 @@
+// Converti: creates and shows frmExport; the program ends with its last window, or at
+// once through Esci.
+#include <QApplication>
+
+#include "frm_export.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Converti"));
+    frmExport window;
+    window.show();
+    return QApplication::exec();
+}

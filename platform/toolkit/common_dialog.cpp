@@ -1,0 +1,60 @@
+// CommonDialog1: the open and save dialogs over a non-native QFileDialog, so that the
+// same dialog runs on every platform and tests can find and answer it.
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include "toolkit/toolkit.h"
+
+namespace toolkit {
+
+CommonDialog::CommonDialog(QWidget* owner) : QObject(owner), owner_(owner) {}
+
+QStringList CommonDialog::qtNameFilters(const QString& filter) {
+    QStringList out;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i];
+        // Qt reads the patterns from the last parentheses of a name filter; the
+        // reference form lists them separately, separated by ';'.
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        const QString shown = QStringLiteral("(%1)").arg(patterns.trimmed());
+        if (description.trimmed().endsWith(shown))
+            out << description;
+        else
+            out << QStringLiteral("%1 %2").arg(description, shown);
+    }
+    return out;
+}
+
+bool CommonDialog::ShowOpen() { return show(false); }
+bool CommonDialog::ShowSave() { return show(true); }
+
+bool CommonDialog::show(bool save) {
+    QFileDialog dialog(owner_);
+    dialog.setObjectName(save ? QStringLiteral("CommonDialog1Save")
+                              : QStringLiteral("CommonDialog1Open"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);  // the system asks for no existing file
+    dialog.setWindowTitle(title_);
+    const QStringList filters = qtNameFilters(filter_);
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    QString ext = defaultExt_;
+    if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
+    dialog.setDefaultSuffix(ext);
+    if (!fileName_.isEmpty()) {
+        const QFileInfo info(fileName_);
+        if (info.isAbsolute() || fileName_.contains(QLatin1Char('/')))
+            dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted) return false;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty()) return false;
+    fileName_ = chosen.first();
+    return true;
+}
+
+}  // namespace toolkit
