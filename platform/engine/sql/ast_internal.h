@@ -15,6 +15,7 @@ struct Expr {
     ExprKind kind = ExprKind::Literal;
     CompareOp op = CompareOp::Eq;  // Compare
     bool negated = false;          // NOT LIKE, IS NOT NULL
+    int depth = 1;                 // levels of the tree below and including this node
     // Literal: Null, Boolean, Long, Decimal (number also holds its nearest double),
     // Double, Date or Text.
     engine::Value literal;

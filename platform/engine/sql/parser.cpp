@@ -5,6 +5,7 @@
 // (operand [= <> < <= > >= operand | [NOT] LIKE operand | IS [NOT] NULL]).
 
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <string>
@@ -245,16 +246,33 @@ private:
             if (equalsFolded(key, u"DATABASE")) target.database = value;
     }
 
-    static std::unique_ptr<Expr> node(ExprKind kind, std::unique_ptr<Expr> left,
-                                      std::unique_ptr<Expr> right = nullptr) {
+    // Compiling and testing walk the tree recursively; bounding its depth (and the
+    // parser's own nesting) keeps any text from exhausting the stack.
+    static constexpr int kMaxDepth = 1000;
+    static constexpr int kMaxNesting = 200;
+
+    std::unique_ptr<Expr> node(ExprKind kind, std::unique_ptr<Expr> left,
+                               std::unique_ptr<Expr> right = nullptr) const {
         auto e = std::make_unique<Expr>();
         e->kind = kind;
+        e->depth = 1 + std::max(left->depth, right ? right->depth : 0);
+        if (e->depth > kMaxDepth) whereError(u"Expression too complex in query expression");
         e->left = std::move(left);
         e->right = std::move(right);
         return e;
     }
 
+    struct Nesting {
+        explicit Nesting(const Parser& p) : parser(p) {
+            if (++parser.nesting_ > kMaxNesting)
+                parser.whereError(u"Expression too deeply nested in query expression");
+        }
+        ~Nesting() { --parser.nesting_; }
+        const Parser& parser;
+    };
+
     std::unique_ptr<Expr> orExpr() {
+        Nesting guard(*this);
         auto left = andExpr();
         while (tok_.isKeyword("OR")) {
             advance();
@@ -274,6 +292,7 @@ private:
 
     std::unique_ptr<Expr> notExpr() {
         if (tok_.isKeyword("NOT")) {
+            Nesting guard(*this);
             advance();
             return node(ExprKind::Not, notExpr());
         }
@@ -422,6 +441,7 @@ private:
     Lexer lexer_;
     Token tok_;
     std::u16string whereText_;
+    mutable int nesting_ = 0;
 };
 
 }  // namespace

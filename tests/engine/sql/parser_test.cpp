@@ -173,4 +173,26 @@ TEST(SqlParse, RejectsStatementsQuotingTheText) {
     }
 }
 
+TEST(SqlParse, BoundsNestingAndSize) {
+    auto where = [](std::u16string body) { return u"SELECT * FROM T WHERE " + body; };
+    auto repeat = [](std::u16string_view s, int n) {
+        std::u16string r;
+        for (int i = 0; i < n; ++i) r += s;
+        return r;
+    };
+    // Ordinary depths parse...
+    EXPECT_NO_THROW(sql::parse(where(repeat(u"(", 150) + u"F = 1" + repeat(u")", 150))));
+    EXPECT_NO_THROW(sql::parse(where(repeat(u"NOT ", 150) + u"F = 1")));
+    EXPECT_NO_THROW(sql::parse(where(u"F = 0" + repeat(u" OR F = 1", 900))));
+    // ...runaway ones are refused instead of exhausting the stack.
+    for (const std::u16string& text :
+         {where(repeat(u"(", 5000) + u"F = 1" + repeat(u")", 5000)),
+          where(repeat(u"NOT ", 5000) + u"F = 1"), where(u"F = 0" + repeat(u" AND F = 1", 5000))}) {
+        auto error = errorOf([&] { sql::parse(text); });
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(error->number(), 3075);
+        EXPECT_NE(error->description().toStdString().find("Expression too"), std::string::npos);
+    }
+}
+
 }  // namespace
