@@ -205,10 +205,6 @@ struct Filter::Impl {
                 case ExprKind::Compare:
                     if (!comparable(kindAt(n.a), kindAt(n.b))) mismatch(kindAt(n.a), kindAt(n.b));
                     break;
-                case ExprKind::Like:
-                    if (kindAt(n.a) == Kind::Binary) mismatch(Kind::Binary, Kind::Text);
-                    if (kindAt(n.b) == Kind::Binary) mismatch(Kind::Text, Kind::Binary);
-                    break;
                 case ExprKind::Not:
                 case ExprKind::And:
                 case ExprKind::Or:
@@ -263,8 +259,12 @@ struct Filter::Impl {
     }
 
     bool like(const Node& n, const Value& x, const engine::Row& row, Tri& result) const {
+        if (n.pattern >= 0 && patterns[static_cast<std::size_t>(n.pattern)].matchesAnyText())
+            return true;
+        // Binary data is read as text in a per-thread buffer that keeps its capacity.
+        thread_local std::u16string large;
         TextBuffer buffer;
-        std::u16string_view text = textFormOf(x, buffer);
+        std::u16string_view text = textFormOf(x, buffer, large);
         if (n.pattern >= 0) return patterns[static_cast<std::size_t>(n.pattern)].matches(text);
         // A pattern from a column is compiled per row; this path allocates.
         const Value& p = value(n.b, row);
@@ -273,12 +273,13 @@ struct Filter::Impl {
             return false;
         }
         TextBuffer patternBuffer;
-        std::u16string why;
-        auto pattern = LikePattern::compile(textFormOf(p, patternBuffer), &why);
+        std::u16string why, patternLarge;
+        std::u16string_view patternText = textFormOf(p, patternBuffer, patternLarge);
+        auto pattern = LikePattern::compile(patternText, &why);
         if (!pattern)
             engine::raise(engine::kErrSyntaxInExpression,
                           QStringLiteral("Invalid pattern string '%1' (%2) in query expression '%3'.")
-                              .arg(q(textFormOf(p, patternBuffer)), q(why), q(whereText)));
+                              .arg(q(patternText), q(why), q(whereText)));
         return pattern->matches(text);
     }
 
@@ -406,8 +407,8 @@ Filter Filter::compile(const Statement& statement, const std::vector<engine::Col
             const Impl::Node& p = impl->nodes[static_cast<std::size_t>(n.b)];
             if (p.kind != ExprKind::Literal || p.constant.isNull()) continue;
             TextBuffer buffer;
-            std::u16string why;
-            auto pattern = LikePattern::compile(textFormOf(p.constant, buffer), &why);
+            std::u16string why, large;
+            auto pattern = LikePattern::compile(textFormOf(p.constant, buffer, large), &why);
             if (!pattern)
                 engine::raise(engine::kErrSyntaxInExpression,
                               QStringLiteral("Invalid pattern string (%1) in query expression '%2'.")

@@ -92,8 +92,9 @@ std::vector<int> resolveColumns(const Statement& statement,
 // dropped; Single and Double in their shortest round-trip form, plain between
 // 1E-5 and 1E15 and as 1.5E+20 outside; dates as yyyy-mm-dd, followed by
 // " hh:nn:ss" when the time is not midnight (a bare time on day 0); booleans as
-// True/False; GUIDs as {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}. Always '.' as the
-// decimal separator. Text is returned unchanged; binary and Null give "".
+// True/False; GUIDs as {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}; binary data as its
+// bytes read as UTF-16LE. Always '.' as the decimal separator. Text is returned
+// unchanged; Null gives "".
 std::u16string textForm(const engine::Value& value);
 
 }  // namespace sql

@@ -155,7 +155,7 @@ void civilFromDays(long long z, long long& year, unsigned& month, unsigned& day)
     year = static_cast<long long>(yoe) + era * 400 + (month <= 2);
 }
 
-std::u16string_view textFormOf(const Value& v, TextBuffer& out) {
+std::u16string_view textFormOf(const Value& v, TextBuffer& out, std::u16string& large) {
     out.size = 0;
     switch (v.type) {
         case Type::Text:
@@ -188,9 +188,16 @@ std::u16string_view textFormOf(const Value& v, TextBuffer& out) {
         case Type::Guid:
             appendGuid(out, v.bytes);
             break;
-        case Type::Null:
         case Type::Binary:
         case Type::LongBinary:
+            // As the dialect turns bytes into text: pairs of bytes are UTF-16LE units;
+            // an odd last byte is dropped.
+            large.resize(v.bytes.size() / 2);
+            for (std::size_t i = 0; i < large.size(); ++i)
+                large[i] = static_cast<char16_t>(static_cast<unsigned char>(v.bytes[2 * i]) |
+                                                 static_cast<unsigned char>(v.bytes[2 * i + 1]) << 8);
+            return large;
+        case Type::Null:
             break;
     }
     return out.view();
@@ -198,7 +205,8 @@ std::u16string_view textFormOf(const Value& v, TextBuffer& out) {
 
 std::u16string textForm(const Value& value) {
     TextBuffer buffer;
-    return std::u16string(textFormOf(value, buffer));
+    std::u16string large;
+    return std::u16string(textFormOf(value, buffer, large));
 }
 
 }  // namespace sql

@@ -26,9 +26,11 @@ struct TextBuffer {
     std::u16string_view view() const { return {data, size}; }
 };
 
-// The text form of value: a view of value.text for Text and Memo, otherwise the
-// form written into buffer (see textForm() in sql.h). Null and binary give "".
-std::u16string_view textFormOf(const engine::Value& value, TextBuffer& buffer);
+// The text form of value: a view of value.text for Text and Memo, the bytes read as
+// UTF-16LE in large for Binary and LongBinary (its capacity is reused), otherwise the
+// form written into buffer (see textForm() in sql.h). Null gives "".
+std::u16string_view textFormOf(const engine::Value& value, TextBuffer& buffer,
+                               std::u16string& large);
 
 // Days since 1899-12-30 of a proleptic Gregorian date, and back.
 long long daysFromCivil(long long year, unsigned month, unsigned day);

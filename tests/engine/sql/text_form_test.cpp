@@ -47,7 +47,7 @@ TEST(SqlTextForm, ValuesTable) {
     guid.type = Type::Guid;
     guid.bytes = std::string("\x78\x56\x34\x12\x34\x12\xCD\xAB\x01\x02\x03\x04\x05\x06\x07\xFF", 16);
     blob.type = Type::Binary;
-    blob.bytes = "abc";
+    blob.bytes = std::string("a\0b\0\xAC\x20z", 7);  // UTF-16LE, odd last byte
     memo.type = Type::Memo;
     memo.text = u"città";
     const FormCase cases[] = {
@@ -96,7 +96,7 @@ TEST(SqlTextForm, ValuesTable) {
         {yes, "True"},
         {no, "False"},
         {guid, "{12345678-1234-ABCD-0102-0304050607FF}"},
-        {blob, ""},
+        {blob, "ab€"},
         {Value(), ""},
         {memo, "città"},
     };
