@@ -33,7 +33,9 @@ public:
             char suffix[32];
             std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
                           static_cast<unsigned long long>(random()));
-            std::string candidate = folder + "/." + base + suffix;
+            // A shortened name keeps the temporary name within the file system's
+            // limit wherever the target's name fits.
+            std::string candidate = folder + "/." + base.substr(0, 64) + suffix;
             fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd_ >= 0) {
                 path_ = candidate;
@@ -84,6 +86,14 @@ void moveIntoPlace(const std::string& from, const std::string& to, const QString
             return;
         }
         error = errno;
+        if (error == EPERM || error == ENOTSUP || error == ENOSYS) {
+            // Nor hard links (FAT): check, then rename; only a file created in
+            // the instant between the two could still be replaced.
+            struct stat st {};
+            if (::lstat(to.c_str(), &st) == 0) raiseExists(display);
+            if (::rename(from.c_str(), to.c_str()) == 0) return;
+            error = errno;
+        }
     }
     if (error == EEXIST) raiseExists(display);
     raiseFileError(error, display, QStringLiteral("save"));

@@ -180,7 +180,8 @@ void Worksheet::number(std::uint16_t column, double v, std::uint16_t xf) {
         payload_.f64(v);
         cellWriter_.record(biff::kRecordNumber, payload_);
     }
-    if (xf == biff::kXfGeneral) widen(column, numberChars(v));
+    // General shows at most about 11 characters of a number.
+    if (xf == biff::kXfGeneral) widen(column, std::min<std::size_t>(numberChars(v), 12));
 }
 
 void Worksheet::text(std::uint16_t column, std::u16string_view s) {

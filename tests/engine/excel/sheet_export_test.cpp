@@ -406,6 +406,17 @@ TEST(SheetExport, ReadOnlyFolderIsRefused) {
                 [&] { excel::SheetExport(dir.file("a.xls"), u"S", {{u"A"}}); });
 }
 
+TEST(SheetExport, LongestFileNameWorks) {
+    TempDir dir;
+    const std::string name = std::string(251, 'n') + ".xls";  // 255 bytes, the usual limit
+    {
+        excel::SheetExport out(dir.file(name.c_str()), u"S", {{u"A"}});
+        out.addRow({text(u"x")});
+        out.commit();
+    }
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{name});
+}
+
 TEST(SheetExport, NothingWithoutCommit) {
     TempDir dir;
     {
