@@ -36,6 +36,9 @@ public:
     ~SheetExport();
     SheetExport(const SheetExport&) = delete;
     SheetExport& operator=(const SheetExport&) = delete;
+    // A moved-from SheetExport may only be destroyed or assigned to.
+    SheetExport(SheetExport&&) noexcept;
+    SheetExport& operator=(SheetExport&&) noexcept;
 
     // One value per column, in column order. Throws on the format's limits: a
     // 65,536th record (3437), a text over 32,767 characters (3163). After any

@@ -176,6 +176,8 @@ SheetExport::SheetExport(const std::string& path, std::u16string_view sheet,
 }
 
 SheetExport::~SheetExport() = default;
+SheetExport::SheetExport(SheetExport&&) noexcept = default;
+SheetExport& SheetExport::operator=(SheetExport&&) noexcept = default;
 
 void SheetExport::addRow(const engine::Row& row) {
     State& s = *state_;

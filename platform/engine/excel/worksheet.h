@@ -18,6 +18,9 @@ class Worksheet {
 public:
     // Row 1 holds the column names. `strings` must outlive the worksheet.
     Worksheet(const std::vector<engine::Column>& columns, SharedStrings& strings);
+    // The cell writer points into the worksheet's own buffer: it stays in place.
+    Worksheet(const Worksheet&) = delete;
+    Worksheet& operator=(const Worksheet&) = delete;
 
     // Checks the whole row against the format's limits first (converti::Error
     // naming the row and field; nothing of the row is kept then), then encodes it.
