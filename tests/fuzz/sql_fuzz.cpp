@@ -21,10 +21,9 @@ using engine::Type;
 
 const std::vector<engine::Column>& columns() {
     static const std::vector<engine::Column> kColumns = {
-        {u"F", Type::Text},     {u"N", Type::Long},    {u"C", Type::Currency},
-        {u"D", Type::Double},   {u"M", Type::Decimal}, {u"T", Type::Date},
-        {u"B", Type::Boolean},  {u"O", Type::Memo},    {u"Y", Type::Binary},
-        {u"G", Type::Guid},     {u"S", Type::Single},
+        {u"F", Type::Text},    {u"N", Type::Long}, {u"C", Type::Currency}, {u"D", Type::Double},
+        {u"M", Type::Decimal}, {u"T", Type::Date}, {u"B", Type::Boolean},  {u"O", Type::Memo},
+        {u"Y", Type::Binary},  {u"G", Type::Guid}, {u"S", Type::Single},
     };
     return kColumns;
 }
@@ -72,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         QString s = QString::fromUtf8(reinterpret_cast<const char*>(data + 1),
                                       static_cast<qsizetype>(size - 1));
-        text.assign(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size()));
+        text.assign(reinterpret_cast<const char16_t*>(s.utf16()),
+                    static_cast<std::size_t>(s.size()));
     }
 
     try {
@@ -96,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string e = escaped(text);
     auto self = sql::LikePattern::compile(e);
     auto inside = sql::LikePattern::compile(u"*" + e + u"*");
-    if (!self || !inside || !self->matches(text) || !inside->matches(u"a" + text + u"b")) std::abort();
+    if (!self || !inside || !self->matches(text) || !inside->matches(u"a" + text + u"b"))
+        std::abort();
 
     sql::parseDateLiteral(text);
     return 0;

@@ -19,9 +19,9 @@ struct Expr {
     // Literal: Null, Boolean, Long, Decimal (number also holds its nearest double),
     // Double, Date or Text.
     engine::Value literal;
-    ColumnName column;             // Column
-    std::unique_ptr<Expr> left;    // operand of Not, IsNull; left side otherwise
-    std::unique_ptr<Expr> right;   // right side of And, Or, Compare, Like (the pattern)
+    ColumnName column;            // Column
+    std::unique_ptr<Expr> left;   // operand of Not, IsNull; left side otherwise
+    std::unique_ptr<Expr> right;  // right side of And, Or, Compare, Like (the pattern)
 };
 
 }  // namespace sql

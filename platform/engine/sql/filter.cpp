@@ -31,21 +31,28 @@ enum class Kind : std::uint8_t { Null, Bool, Number, Date, Text, Binary, Guid };
 
 Kind kindOf(Type t) {
     switch (t) {
-        case Type::Null: return Kind::Null;
-        case Type::Boolean: return Kind::Bool;
+        case Type::Null:
+            return Kind::Null;
+        case Type::Boolean:
+            return Kind::Bool;
         case Type::Byte:
         case Type::Integer:
         case Type::Long:
         case Type::Currency:
         case Type::Single:
         case Type::Double:
-        case Type::Decimal: return Kind::Number;
-        case Type::Date: return Kind::Date;
+        case Type::Decimal:
+            return Kind::Number;
+        case Type::Date:
+            return Kind::Date;
         case Type::Text:
-        case Type::Memo: return Kind::Text;
-        case Type::Guid: return Kind::Guid;
+        case Type::Memo:
+            return Kind::Text;
+        case Type::Guid:
+            return Kind::Guid;
         case Type::Binary:
-        case Type::LongBinary: break;
+        case Type::LongBinary:
+            break;
     }
     return Kind::Binary;
 }
@@ -79,11 +86,17 @@ Num toNum(const Value& v) {
         n.scale = scale;
     };
     switch (v.type) {
-        case Type::Boolean: fromInt(v.boolean ? -1 : 0, 0); break;
+        case Type::Boolean:
+            fromInt(v.boolean ? -1 : 0, 0);
+            break;
         case Type::Byte:
         case Type::Integer:
-        case Type::Long: fromInt(v.integer, 0); break;
-        case Type::Currency: fromInt(v.integer, 4); break;
+        case Type::Long:
+            fromInt(v.integer, 0);
+            break;
+        case Type::Currency:
+            fromInt(v.integer, 4);
+            break;
         case Type::Decimal:
             n.negative = v.decimal.negative;
             n.magnitude = v.decimal.mantissa;
@@ -126,8 +139,10 @@ int compareNum(const Num& a, const Num& b) {
         u128& up = a.scale > b.scale ? y : x;  // the one with fewer decimals
         int mag = 0;
         for (unsigned k = 0; k < diff && mag == 0; ++k) {
-            if (up > ~u128(0) / 10) mag = (&up == &x) ? 1 : -1;  // it already outgrows the other
-            else up *= 10;
+            if (up > ~u128(0) / 10)
+                mag = (&up == &x) ? 1 : -1;  // it already outgrows the other
+            else
+                up *= 10;
         }
         if (mag == 0) mag = x < y ? -1 : x > y ? 1 : 0;
         return sa < 0 ? -mag : mag;
@@ -170,10 +185,10 @@ struct Filter::Impl {
     int root = -1;
 
     [[noreturn]] void mismatch(Kind x, Kind y) const {
-        engine::raise(engine::kErrTypeMismatch,
-                      QStringLiteral("Data type mismatch in criteria expression '%1' (%2 with %3).")
-                          .arg(q(whereText), QLatin1String(kindName(x)),
-                               QLatin1String(kindName(y))));
+        engine::raise(
+            engine::kErrTypeMismatch,
+            QStringLiteral("Data type mismatch in criteria expression '%1' (%2 with %3).")
+                .arg(q(whereText), QLatin1String(kindName(x)), QLatin1String(kindName(y))));
     }
 
     int add(const Expr& e, const std::vector<int>& columnOf, std::size_t& nextColumn) {
@@ -225,9 +240,12 @@ struct Filter::Impl {
     const Value& value(int i, const engine::Row& row) const {
         const Node& n = nodes[static_cast<std::size_t>(i)];
         switch (n.kind) {
-            case ExprKind::Literal: return n.constant;
-            case ExprKind::Column: return row[static_cast<std::size_t>(n.column)];
-            default: break;
+            case ExprKind::Literal:
+                return n.constant;
+            case ExprKind::Column:
+                return row[static_cast<std::size_t>(n.column)];
+            default:
+                break;
         }
         Tri t = test(i, row);
         return t == Tri::True ? kTrueValue : t == Tri::False ? kFalseValue : kNullValue;
@@ -235,17 +253,23 @@ struct Filter::Impl {
 
     Tri truth(const Value& v) const {
         switch (v.type) {
-            case Type::Null: return Tri::Null;
-            case Type::Boolean: return v.boolean ? Tri::True : Tri::False;
+            case Type::Null:
+                return Tri::Null;
+            case Type::Boolean:
+                return v.boolean ? Tri::True : Tri::False;
             case Type::Byte:
             case Type::Integer:
             case Type::Long:
-            case Type::Currency: return v.integer != 0 ? Tri::True : Tri::False;
-            case Type::Decimal: return v.decimal.mantissa != 0 ? Tri::True : Tri::False;
+            case Type::Currency:
+                return v.integer != 0 ? Tri::True : Tri::False;
+            case Type::Decimal:
+                return v.decimal.mantissa != 0 ? Tri::True : Tri::False;
             case Type::Single:
             case Type::Double:
-            case Type::Date: return v.number != 0 ? Tri::True : Tri::False;
-            default: mismatch(kindOf(v.type), Kind::Bool);
+            case Type::Date:
+                return v.number != 0 ? Tri::True : Tri::False;
+            default:
+                mismatch(kindOf(v.type), Kind::Bool);
         }
     }
 
@@ -277,9 +301,10 @@ struct Filter::Impl {
         std::u16string_view patternText = textFormOf(p, patternBuffer, patternLarge);
         auto pattern = LikePattern::compile(patternText, &why);
         if (!pattern)
-            engine::raise(engine::kErrSyntaxInExpression,
-                          QStringLiteral("Invalid pattern string '%1' (%2) in query expression '%3'.")
-                              .arg(q(patternText), q(why), q(whereText)));
+            engine::raise(
+                engine::kErrSyntaxInExpression,
+                QStringLiteral("Invalid pattern string '%1' (%2) in query expression '%3'.")
+                    .arg(q(patternText), q(why), q(whereText)));
         return pattern->matches(text);
     }
 
@@ -287,7 +312,8 @@ struct Filter::Impl {
         const Node& n = nodes[static_cast<std::size_t>(i)];
         switch (n.kind) {
             case ExprKind::Literal:
-            case ExprKind::Column: return truth(value(i, row));
+            case ExprKind::Column:
+                return truth(value(i, row));
             case ExprKind::Not: {
                 Tri t = test(n.a, row);
                 return t == Tri::Null ? t : t == Tri::True ? Tri::False : Tri::True;
@@ -296,13 +322,17 @@ struct Filter::Impl {
                 Tri l = test(n.a, row);
                 if (l == Tri::False) return l;
                 Tri r = test(n.b, row);
-                return r == Tri::False ? r : (l == Tri::Null || r == Tri::Null) ? Tri::Null : Tri::True;
+                return r == Tri::False                      ? r
+                       : (l == Tri::Null || r == Tri::Null) ? Tri::Null
+                                                            : Tri::True;
             }
             case ExprKind::Or: {
                 Tri l = test(n.a, row);
                 if (l == Tri::True) return l;
                 Tri r = test(n.b, row);
-                return r == Tri::True ? r : (l == Tri::Null || r == Tri::Null) ? Tri::Null : Tri::False;
+                return r == Tri::True                       ? r
+                       : (l == Tri::Null || r == Tri::Null) ? Tri::Null
+                                                            : Tri::False;
             }
             case ExprKind::IsNull:
                 return value(n.a, row).isNull() != n.negated ? Tri::True : Tri::False;
@@ -313,12 +343,24 @@ struct Filter::Impl {
                 int c = compare(x, y);
                 bool r = false;
                 switch (n.op) {
-                    case CompareOp::Eq: r = c == 0; break;
-                    case CompareOp::Ne: r = c != 0; break;
-                    case CompareOp::Lt: r = c == -1; break;
-                    case CompareOp::Le: r = c == -1 || c == 0; break;
-                    case CompareOp::Gt: r = c == 1; break;
-                    case CompareOp::Ge: r = c == 1 || c == 0; break;
+                    case CompareOp::Eq:
+                        r = c == 0;
+                        break;
+                    case CompareOp::Ne:
+                        r = c != 0;
+                        break;
+                    case CompareOp::Lt:
+                        r = c == -1;
+                        break;
+                    case CompareOp::Le:
+                        r = c == -1 || c == 0;
+                        break;
+                    case CompareOp::Gt:
+                        r = c == 1;
+                        break;
+                    case CompareOp::Ge:
+                        r = c == 1 || c == 0;
+                        break;
                 }
                 return r ? Tri::True : Tri::False;
             }
@@ -377,7 +419,8 @@ std::vector<int> resolveAll(const std::vector<const ColumnName*>& names, std::u1
     }
     if (unknown.empty()) return indexes;
     QString list;
-    for (auto u : unknown) list += (list.isEmpty() ? QString() : QStringLiteral(", ")) + '\'' + q(u) + '\'';
+    for (auto u : unknown)
+        list += (list.isEmpty() ? QString() : QStringLiteral(", ")) + '\'' + q(u) + '\'';
     engine::raise(engine::kErrTooFewParameters,
                   QStringLiteral("Too few parameters. Expected %1. Unknown name%2: %3.")
                       .arg(unknown.size())
@@ -410,9 +453,10 @@ Filter Filter::compile(const Statement& statement, const std::vector<engine::Col
             std::u16string why, large;
             auto pattern = LikePattern::compile(textFormOf(p.constant, buffer, large), &why);
             if (!pattern)
-                engine::raise(engine::kErrSyntaxInExpression,
-                              QStringLiteral("Invalid pattern string (%1) in query expression '%2'.")
-                                  .arg(q(why), q(impl->whereText)));
+                engine::raise(
+                    engine::kErrSyntaxInExpression,
+                    QStringLiteral("Invalid pattern string (%1) in query expression '%2'.")
+                        .arg(q(why), q(impl->whereText)));
             n.pattern = static_cast<int>(impl->patterns.size());
             impl->patterns.push_back(std::move(*pattern));
         }

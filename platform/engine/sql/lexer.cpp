@@ -14,7 +14,9 @@ bool isWordChar(char16_t c) {
 
 }  // namespace
 
-bool isBlank(char16_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || QChar(c).isSpace(); }
+bool isBlank(char16_t c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || QChar(c).isSpace();
+}
 
 bool Token::isKeyword(std::string_view keyword) const {
     if (kind != TokenKind::Word || text.size() != keyword.size()) return false;

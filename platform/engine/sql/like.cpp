@@ -1,6 +1,5 @@
-#include "like_internal.h"
-
 #include "fold_internal.h"
+#include "like_internal.h"
 
 namespace sql {
 

@@ -34,8 +34,8 @@ QString q(std::u16string_view s) {
 
 // Words that cannot be bare names: the grammar's own and the clauses it rejects.
 constexpr std::array<std::string_view, 21> kReserved = {
-    "SELECT", "INTO", "FROM", "WHERE",  "AND",      "OR",    "NOT",
-    "LIKE",   "IS",   "NULL", "TRUE",   "FALSE",    "IN",    "AS",
+    "SELECT", "INTO", "FROM", "WHERE",   "AND",      "OR",    "NOT",
+    "LIKE",   "IS",   "NULL", "TRUE",    "FALSE",    "IN",    "AS",
     "ON",     "JOIN", "TOP",  "BETWEEN", "DISTINCT", "ORDER", "GROUP"};
 
 bool isReserved(const Token& t) {
@@ -83,7 +83,8 @@ public:
         st.fromTable = table();
         if (tok_.isKeyword("WHERE")) {
             std::u16string_view where = trimBlanks(text_.substr(tok_.end));
-            if (!where.empty() && where.back() == ';') where = trimBlanks(where.substr(0, where.size() - 1));
+            if (!where.empty() && where.back() == ';')
+                where = trimBlanks(where.substr(0, where.size() - 1));
             whereText_ = where;
             advance();
             st.where = orExpr();
@@ -110,10 +111,13 @@ private:
         return t;
     }
 
-    std::u16string_view source(const Token& t) const { return text_.substr(t.begin, t.end - t.begin); }
+    std::u16string_view source(const Token& t) const {
+        return text_.substr(t.begin, t.end - t.begin);
+    }
     std::u16string_view rest() const { return trimBlanks(text_.substr(tok_.begin)); }
 
-    [[noreturn]] static void raise(int number, std::u16string_view what, std::u16string_view quoted) {
+    [[noreturn]] static void raise(int number, std::u16string_view what,
+                                   std::u16string_view quoted) {
         engine::raise(number, QStringLiteral("%1: '%2'.").arg(q(what), q(quoted)));
     }
     [[noreturn]] static void statementError(std::u16string_view what, std::u16string_view quoted) {
@@ -139,9 +143,10 @@ private:
             if (tok_.error == LexError::UnclosedDate)
                 whereError(u"Syntax error in date in query expression");
         }
-        clauseError(clause, tok_.error == LexError::UnclosedBracket ? u"Missing ] in name"
-                            : tok_.error == LexError::UnclosedString ? u"Missing closing quote in"
-                                                                     : u"Missing closing # in",
+        clauseError(clause,
+                    tok_.error == LexError::UnclosedBracket  ? u"Missing ] in name"
+                    : tok_.error == LexError::UnclosedString ? u"Missing closing quote in"
+                                                             : u"Missing closing # in",
                     source(tok_));
     }
 
@@ -153,9 +158,11 @@ private:
             return take().text;
         }
         if (tok_.kind == TokenKind::Word && !isReserved(tok_)) return take().text;
-        if (clause == Clause::Where) whereError(u"Syntax error (missing operand) in query expression");
-        clauseError(clause, clause == Clause::From ? u"Syntax error in FROM clause: table name expected"
-                                                   : u"Syntax error in statement: name expected",
+        if (clause == Clause::Where)
+            whereError(u"Syntax error (missing operand) in query expression");
+        clauseError(clause,
+                    clause == Clause::From ? u"Syntax error in FROM clause: table name expected"
+                                           : u"Syntax error in statement: name expected",
                     rest());
     }
 
@@ -175,7 +182,8 @@ private:
     std::u16string table() {
         if (tok_.kind == TokenKind::Error) lexError(Clause::From);
         if (tok_.kind == TokenKind::Bracket && tok_.text.empty())
-            raise(engine::kErrSyntaxInFrom, u"Syntax error in FROM clause: empty table name", u"[]");
+            raise(engine::kErrSyntaxInFrom, u"Syntax error in FROM clause: empty table name",
+                  u"[]");
         return namePart(Clause::From);
     }
 
@@ -188,12 +196,14 @@ private:
         std::u16string first = take().text;
         if (!tok_.isSymbol(u".")) {
             if (tok_.isKeyword("IN"))
-                statementError(u"INTO ... IN is not supported; write INTO "
-                               u"[Excel 8.0;DATABASE=path].[sheet]",
-                               rest());
-            statementError(u"Creating a table in the same database is not supported; write INTO "
-                           u"[Excel 8.0;DATABASE=path].[sheet]",
-                           trimBlanks(text_.substr(begin, tok_.begin - begin)));
+                statementError(
+                    u"INTO ... IN is not supported; write INTO "
+                    u"[Excel 8.0;DATABASE=path].[sheet]",
+                    rest());
+            statementError(
+                u"Creating a table in the same database is not supported; write INTO "
+                u"[Excel 8.0;DATABASE=path].[sheet]",
+                trimBlanks(text_.substr(begin, tok_.begin - begin)));
         }
         advance();
         ExternalTarget target;
@@ -210,7 +220,8 @@ private:
                                          "workbooks can be written.")
                               .arg(q(isam)));
         }
-        if (semicolon != std::u16string::npos) connectParameters(first.substr(semicolon + 1), target);
+        if (semicolon != std::u16string::npos)
+            connectParameters(first.substr(semicolon + 1), target);
         if (tok_.kind == TokenKind::Error) lexError(Clause::Into);
         if (tok_.kind == TokenKind::Bracket && tok_.text.empty())
             statementError(u"Empty worksheet name", u"[]");
@@ -226,7 +237,8 @@ private:
             std::size_t end = s.find(u';');
             std::u16string_view piece = s.substr(0, end);
             std::size_t eq = piece.find(u'=');
-            bool isKey = eq != std::u16string_view::npos && !trimBlanks(piece.substr(0, eq)).empty();
+            bool isKey =
+                eq != std::u16string_view::npos && !trimBlanks(piece.substr(0, eq)).empty();
             for (std::size_t k = 0; isKey && k < eq; ++k)
                 isKey = QChar(piece[k]).isLetterOrNumber() || isBlank(piece[k]) || piece[k] == '_';
             if (isKey)
@@ -302,8 +314,8 @@ private:
     std::unique_ptr<Expr> predicate() {
         auto left = operand();
         static const std::pair<std::u16string_view, CompareOp> kOps[] = {
-            {u"=", CompareOp::Eq}, {u"<>", CompareOp::Ne}, {u"<", CompareOp::Lt},
-            {u"<=", CompareOp::Le}, {u">", CompareOp::Gt}, {u">=", CompareOp::Ge}};
+            {u"=", CompareOp::Eq},  {u"<>", CompareOp::Ne}, {u"<", CompareOp::Lt},
+            {u"<=", CompareOp::Le}, {u">", CompareOp::Gt},  {u">=", CompareOp::Ge}};
         for (const auto& [symbol, op] : kOps) {
             if (tok_.isSymbol(symbol)) {
                 advance();

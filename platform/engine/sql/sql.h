@@ -48,9 +48,9 @@ struct Statement {
     bool selectAll = false;
     std::vector<ColumnName> columns;  // empty when selectAll
     std::optional<ExternalTarget> into;
-    std::u16string fromTable;        // never empty after a successful parse
-    std::unique_ptr<Expr> where;     // null without WHERE
-    std::u16string whereText;        // the WHERE expression as written, for messages
+    std::u16string fromTable;     // never empty after a successful parse
+    std::unique_ptr<Expr> where;  // null without WHERE
+    std::u16string whereText;     // the WHERE expression as written, for messages
 };
 
 // Throws converti::Error: 3075 (WHERE syntax), 3131 (FROM syntax), 3144 (other

@@ -194,8 +194,9 @@ std::u16string_view textFormOf(const Value& v, TextBuffer& out, std::u16string& 
             // an odd last byte is dropped.
             large.resize(v.bytes.size() / 2);
             for (std::size_t i = 0; i < large.size(); ++i)
-                large[i] = static_cast<char16_t>(static_cast<unsigned char>(v.bytes[2 * i]) |
-                                                 static_cast<unsigned char>(v.bytes[2 * i + 1]) << 8);
+                large[i] =
+                    static_cast<char16_t>(static_cast<unsigned char>(v.bytes[2 * i]) |
+                                          static_cast<unsigned char>(v.bytes[2 * i + 1]) << 8);
             return large;
         case Type::Null:
             break;

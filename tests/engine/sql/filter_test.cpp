@@ -32,10 +32,17 @@ using sql_test::errorOf;
 using sql_test::utf8;
 
 const std::vector<engine::Column> kColumns = {
-    {u"ID", Type::Long},       {u"Name", Type::Text},     {u"Price", Type::Currency},
-    {u"Ratio", Type::Double},  {u"Amount", Type::Decimal, 18, 2},
-    {u"Born", Type::Date},     {u"Active", Type::Boolean}, {u"Note", Type::Memo},
-    {u"Blob", Type::Binary},   {u"G", Type::Guid},        {u"Weight", Type::Single},
+    {u"ID", Type::Long},
+    {u"Name", Type::Text},
+    {u"Price", Type::Currency},
+    {u"Ratio", Type::Double},
+    {u"Amount", Type::Decimal, 18, 2},
+    {u"Born", Type::Date},
+    {u"Active", Type::Boolean},
+    {u"Note", Type::Memo},
+    {u"Blob", Type::Binary},
+    {u"G", Type::Guid},
+    {u"Weight", Type::Single},
 };
 
 Value val(Type t) {
@@ -207,8 +214,8 @@ TEST(SqlFilter, MatchesTheComposedStatement) {
     sql::Filter f = sql::Filter::compile(st, columns);
     engine::Row row(2);
     row[0].type = Type::Text;
-    for (auto [text, kept] : {std::pair{u"ROMA", true}, {u"Piazza di Roma", true},
-                              {u"Milano", false}, {u"", false}}) {
+    for (auto [text, kept] :
+         {std::pair{u"ROMA", true}, {u"Piazza di Roma", true}, {u"Milano", false}, {u"", false}}) {
         row[0].text = text;
         EXPECT_EQ(f.matches(row), kept) << utf8(text);
     }
@@ -228,8 +235,10 @@ const ErrorCase kErrors[] = {
     {u"[Altri.ID] = 1", 3061, u"Unknown name: '[Altri.ID]'."},
     {u"[Altri].[ID] = 1", 3061, u"Unknown name: '[Altri].[ID]'."},
     {u"Clienti.ID.X = 1", 3061, u"'Clienti.ID.X'"},
-    {u"A = 1 AND B = 2 AND a = 3", 3061, u"Too few parameters. Expected 2. Unknown names: 'A', 'B'."},
-    {u"Name = 5", 3464, u"Data type mismatch in criteria expression 'Name = 5' (Text with Number)."},
+    {u"A = 1 AND B = 2 AND a = 3", 3061,
+     u"Too few parameters. Expected 2. Unknown names: 'A', 'B'."},
+    {u"Name = 5", 3464,
+     u"Data type mismatch in criteria expression 'Name = 5' (Text with Number)."},
     {u"ID = 'x'", 3464, u"(Number with Text)"},
     {u"Born = '2024-03-01'", 3464, u"(Date/Time with Text)"},
     {u"Active = 'True'", 3464, u"Data type mismatch"},

@@ -108,7 +108,7 @@ const LikeCase kLike[] = {
     {u"[é]", u"É", true},
     {u"[à-ê]", u"É", true},
     {u"[à-è]", u"É", false},
-    {u"straße", u"STRAẞE", true},  // capital sharp s folds to ß
+    {u"straße", u"STRAẞE", true},    // capital sharp s folds to ß
     {u"straße", u"STRASSE", false},  // simple folding: ß is not "ss"
     {u"οδος", u"ΟΔΟΣ", true},
     {u"ΟΔΟΣ", u"οδος", true},  // final sigma folds with sigma

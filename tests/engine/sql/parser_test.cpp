@@ -1,11 +1,10 @@
 // Statement texts the parser accepts (with what it reads from them) and rejects
 // (with the error number and the text the description must quote).
 
-#include "sql/sql.h"
-
 #include <gtest/gtest.h>
 
 #include "core/error_codes.h"
+#include "sql/sql.h"
 #include "sql_test_util.h"
 
 namespace {

@@ -33,7 +33,9 @@ Value decimal(unsigned __int128 mantissa, std::uint8_t scale, bool negative) {
     v.decimal = {mantissa, scale, negative};
     return v;
 }
-double day(int y, unsigned m, unsigned d) { return static_cast<double>(sql::daysFromCivil(y, m, d)); }
+double day(int y, unsigned m, unsigned d) {
+    return static_cast<double>(sql::daysFromCivil(y, m, d));
+}
 
 struct FormCase {
     Value value;
@@ -45,7 +47,8 @@ TEST(SqlTextForm, ValuesTable) {
     yes.type = no.type = Type::Boolean;
     yes.boolean = true;
     guid.type = Type::Guid;
-    guid.bytes = std::string("\x78\x56\x34\x12\x34\x12\xCD\xAB\x01\x02\x03\x04\x05\x06\x07\xFF", 16);
+    guid.bytes =
+        std::string("\x78\x56\x34\x12\x34\x12\xCD\xAB\x01\x02\x03\x04\x05\x06\x07\xFF", 16);
     blob.type = Type::Binary;
     blob.bytes = std::string("a\0b\0\xAC\x20z", 7);  // UTF-16LE, odd last byte
     memo.type = Type::Memo;
@@ -59,13 +62,14 @@ TEST(SqlTextForm, ValuesTable) {
         {integer(Type::Currency, 30000), "3"},
         {integer(Type::Currency, -2500), "-0.25"},
         {integer(Type::Currency, 1), "0.0001"},
-        {integer(Type::Currency, std::numeric_limits<std::int64_t>::min()), "-922337203685477.5808"},
+        {integer(Type::Currency, std::numeric_limits<std::int64_t>::min()),
+         "-922337203685477.5808"},
         {decimal(150, 2, false), "1.5"},
         {decimal(150, 2, true), "-1.5"},
         {decimal(0, 3, true), "0"},
         {decimal(5, 28, false), "0.0000000000000000000000000005"},
-        {decimal(static_cast<unsigned __int128>(9999999999999999999ull) * 1000000000u + 999999999u, 0,
-                 false),
+        {decimal(static_cast<unsigned __int128>(9999999999999999999ull) * 1000000000u + 999999999u,
+                 0, false),
          "9999999999999999999999999999"},
         {number(Type::Double, 1.1), "1.1"},
         {number(Type::Double, 0.1 + 0.2), "0.30000000000000004"},
