@@ -1,5 +1,8 @@
 #include "compound_file.h"
 
+#include <gsf/gsf-doc-meta-data.h>
+#include <gsf/gsf-meta-names.h>
+#include <gsf/gsf-msole-utils.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-output-stdio.h>
@@ -80,6 +83,24 @@ public:
 
     void run(const std::function<void(ByteSink&)>& produce);
 
+    // The SummaryInformation and DocumentSummaryInformation property sets
+    // ([MS-OLEPS]), written by libgsf: they name the application.
+    void writeSummaries(GsfOutfile* ole) {
+        GPtr<GsfDocMetaData> meta(gsf_doc_meta_data_new());
+        GValue* generator = g_new0(GValue, 1);
+        g_value_init(generator, G_TYPE_STRING);
+        g_value_set_static_string(generator, "Converti");
+        gsf_doc_meta_data_insert(meta.get(), g_strdup(GSF_META_NAME_GENERATOR), generator);
+        for (bool document : {false, true}) {
+            const char* name =
+                document ? "\005DocumentSummaryInformation" : "\005SummaryInformation";
+            GPtr<GsfOutput> out(gsf_outfile_new_child(ole, name, FALSE));
+            if (!out) fail(GSF_OUTPUT(ole));
+            if (!gsf_doc_meta_data_write_to_msole(meta.get(), out.get(), document)) fail(out.get());
+            closeChecked(out.get());
+        }
+    }
+
     void closeChecked(GsfOutput* output) {
         if (!gsf_output_is_closed(output) && !gsf_output_close(output)) fail(output);
         if (gsf_output_error(output)) fail(output);
@@ -138,6 +159,7 @@ void Writer::run(const std::function<void(ByteSink&)>& produce) {
         produce(bytes);
         bytes.flush();
         closeChecked(stream.get());
+        writeSummaries(ole.get());
         closeChecked(GSF_OUTPUT(ole.get()));  // closes the sink too
         closeChecked(sink.get());
         if (std::fflush(file.get()) != 0) fail(nullptr);

@@ -29,7 +29,8 @@ std::vector<std::uint8_t> pattern(std::size_t size) {
 std::string readStream(const std::string& path) {
     std::string command = std::string(CONVERTI_PYTHON) +
                           " -c \"import olefile,sys; f=olefile.OleFileIO(sys.argv[1]); "
-                          "print(f.root.clsid); print(f.openstream('Workbook').read().hex())\" '" +
+                          "m=f.get_metadata(); print(f.root.clsid, m.creating_application); "
+                          "print(f.openstream('Workbook').read().hex())\" '" +
                           path + "'";
     FILE* pipe = ::popen(command.c_str(), "r");
     std::string out;
@@ -66,7 +67,7 @@ TEST(CompoundFile, StreamReadsBackByteForByte) {
             sink.write(bytes.data() + 7, bytes.size() - 7);
         });
         ::close(fd);
-        EXPECT_EQ(readStream(path), "00020820-0000-0000-C000-000000000046\n" + hex(bytes) + "\n");
+        EXPECT_EQ(readStream(path), "00020820-0000-0000-C000-000000000046 b'Converti'\n" + hex(bytes) + "\n");
         ::unlink(path.c_str());
     }
     ::rmdir(dir);
