@@ -66,6 +66,27 @@ TEST(MkmdbStructure, CatalogueListsUserAndSystemTablesLikeARealDatabase) {
     }
 }
 
+// Hundreds of tables put the catalogue itself over many data pages.
+TEST(MkmdbStructure, ManyTablesAllReachTheCatalogue) {
+    MKMDB_REQUIRE_READERS();
+    mkmdb::Database db;
+    std::vector<std::string> names;
+    for (int i = 0; i < 600; ++i) {
+        names.push_back("Tabella numero " + std::to_string(1000 + i) + " con un nome piuttosto lungo");
+        db.addTable(names.back(), {{"N", Type::Long, {}}}).addRow({i});
+    }
+    TempDir dir;
+    auto path = dir.file("tante.mdb");
+    mkmdb::write(db, path);
+    EXPECT_EQ(lines(run("mdb-tables -1 " + shellQuote(path.string())).out), names);
+    Value dump = readerDump(path, "--table MSysObjects");
+    EXPECT_EQ(texts(*dump.find("userTables")), names);
+    EXPECT_EQ(dump.find("tables")->find("MSysObjects")->find("rows")->items.size(), 12u + names.size());
+    std::vector<Value> last = mdbJsonRows(path, names.back());
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_EQ(mdbtoolsText(last[0], "N"), "599");
+}
+
 // 255 columns with 64-character names need a table definition over several pages.
 TEST(MkmdbStructure, WidestTableWithLongestNamesReadsBack) {
     MKMDB_REQUIRE_READERS();
