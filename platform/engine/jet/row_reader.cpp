@@ -35,6 +35,38 @@ double singleAsDouble(float f) {
     return d;
 }
 
+bool readVarOffsets(const Format& f, const std::uint8_t* r, unsigned len, unsigned maskSize,
+                    std::vector<unsigned>& offsets, unsigned* varAreaEnd) {
+    const unsigned cs = static_cast<unsigned>(f.rowColumnCountSize);
+    if (len < cs + maskSize) return false;
+    const unsigned trailer = len - maskSize;
+    offsets.clear();
+    if (cs == 2) {
+        if (trailer < cs + 2) return false;
+        const unsigned count = le16(r + trailer - 2);
+        if (trailer < cs + 2 + 2 * (count + 1)) return false;
+        for (unsigned i = 0; i <= count; ++i) offsets.push_back(le16(r + trailer - 4 - 2 * i));
+        *varAreaEnd = trailer - 2 - 2 * (count + 1);
+        return true;
+    }
+    // Jet 3 keeps one-byte offsets plus a table of the columns where each further
+    // 256 bytes begin; its size follows from the row length, so its last entry
+    // may be a dummy (format notes, "Data Pages").
+    if (trailer < cs + 1) return false;
+    const unsigned count = r[trailer - 1];
+    unsigned jumps = (len - 1) / 256;
+    if (trailer < cs + 2 + jumps + count) return false;
+    const unsigned colPtr = trailer - 2 - jumps;
+    if (jumps > 0 && colPtr - count < 256 * jumps) --jumps;
+    unsigned used = 0;
+    for (unsigned i = 0; i <= count; ++i) {
+        while (used < jumps && i == r[trailer - 2 - used]) ++used;
+        offsets.push_back(r[colPtr - i] + 256 * used);
+    }
+    *varAreaEnd = colPtr - count;
+    return true;
+}
+
 RowReader::RowReader(std::shared_ptr<const PageFile> file, std::shared_ptr<const TextDecoder> text,
                      TableDef def)
     : file_(std::move(file)), text_(std::move(text)), def_(std::move(def)) {}
@@ -147,32 +179,9 @@ void RowReader::decodeRow(const std::uint8_t* r, unsigned len, engine::Row& row)
     unsigned varCount = 0;
     unsigned varAreaEnd = trailer;
     varOffsets_.clear();
-    if (def_.varColumnCount > 0) {
-        if (cs == 2) {
-            if (trailer < cs + 2) corrupt(QStringLiteral("a row has no variable-length table"));
-            varCount = le16(r + trailer - 2);
-            if (trailer < cs + 2 + 2 * (varCount + 1))
-                corrupt(QStringLiteral("a row's variable-length table does not fit in it"));
-            varAreaEnd = trailer - 2 - 2 * (varCount + 1);
-            for (unsigned i = 0; i <= varCount; ++i) varOffsets_.push_back(le16(r + trailer - 4 - 2 * i));
-        } else {
-            // Jet 3 keeps one-byte offsets plus a table of the columns where each
-            // further 256 bytes begin (format notes, "Data Pages").
-            if (trailer < cs + 1) corrupt(QStringLiteral("a row has no variable-length table"));
-            varCount = r[trailer - 1];
-            unsigned jumps = (len - 1) / 256;
-            if (trailer < cs + 2 + jumps + varCount)
-                corrupt(QStringLiteral("a row's variable-length table does not fit in it"));
-            const unsigned colPtr = trailer - 2 - jumps;
-            if (jumps > 0 && colPtr - varCount < 256 * jumps) --jumps;  // the last entry is a dummy
-            unsigned used = 0;
-            for (unsigned i = 0; i <= varCount; ++i) {
-                while (used < jumps && i == r[trailer - 2 - used]) ++used;
-                varOffsets_.push_back(r[colPtr - i] + 256 * used);
-            }
-            varAreaEnd = colPtr - varCount;
-        }
-    }
+    if (def_.varColumnCount > 0 && !readVarOffsets(f, r, len, maskSize, varOffsets_, &varAreaEnd))
+        corrupt(QStringLiteral("a row's variable-length table does not fit in it"));
+    if (!varOffsets_.empty()) varCount = static_cast<unsigned>(varOffsets_.size() - 1);
 
     for (std::size_t ci = 0; ci < def_.columns.size(); ++ci) {
         const ColumnDef& c = def_.columns[ci];

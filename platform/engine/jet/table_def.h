@@ -44,6 +44,13 @@ TableDef readTableDef(const PageFile& file, const TextDecoder& text, std::uint32
 std::uint16_t findRow(const PageFile& file, const std::vector<std::uint8_t>& page, unsigned row,
                       unsigned* start, unsigned* end);
 
+// Reads a row's table of variable-length column offsets (the last entry is the
+// end of the variable data) from row bytes r[0, len) whose null mask takes the
+// last maskSize bytes; *varAreaEnd: where the table itself begins. False when
+// the table does not fit in the row.
+bool readVarOffsets(const Format& f, const std::uint8_t* r, unsigned len, unsigned maskSize,
+                    std::vector<unsigned>& offsets, unsigned* varAreaEnd);
+
 // The file a linked table's data lives in: the stored path when it exists, else
 // a file of the same name (the stored path may be a Windows one) beside the
 // database at databasePath. Neither: error 3024 naming both.
