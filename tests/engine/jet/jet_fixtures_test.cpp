@@ -34,6 +34,7 @@ class FixtureDatabase : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
         if (!jettest::haveFixtures()) GTEST_SKIP() << "real database fixtures not present";
+        if (jettest::run("command -v mdb-export mdb-tables").empty()) GTEST_SKIP() << "mdbtools not installed";
     }
 };
 
