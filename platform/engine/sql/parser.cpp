@@ -200,6 +200,13 @@ private:
                     u"INTO ... IN is not supported; write INTO "
                     u"[Excel 8.0;DATABASE=path].[sheet]",
                     rest());
+            // A connect string not followed by .[sheet]: often a "]" in the path that
+            // was not doubled.
+            if (bracketed && first.find(u';') != std::u16string::npos)
+                statementError(
+                    u"Syntax error in INTO clause: .[sheet] expected after the "
+                    u"connect string (write ]] for a ] inside brackets)",
+                    text_.substr(begin));
             statementError(
                 u"Creating a table in the same database is not supported; write INTO "
                 u"[Excel 8.0;DATABASE=path].[sheet]",

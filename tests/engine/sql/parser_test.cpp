@@ -152,6 +152,11 @@ const Rejected kRejected[] = {
     {u"SELECT * INTO [Excel 8.0;DATABASE=/a.xls].[] FROM T", 3144, u"Empty worksheet name"},
     {u"SELECT * INTO [Excel 8.0;DATABASE=/a.xls FROM T", 3144, u"Missing ] in name"},
     {u"SELECT * INTO FROM T", 3144, u"INTO"},
+    {u"SELECT * INTO [Excel 8.0;DATABASE=/tmp/x]y.xls].[S] FROM T", 3144,
+     u".[sheet] expected after the connect string (write ]] for a ] inside brackets): "
+     u"'[Excel 8.0;DATABASE=/tmp/x]y.xls].[S] FROM T'"},
+    {u"SELECT * INTO [Excel 8.0;DATABASE=/tmp/x.xls].[a]b] FROM T", 3144,
+     u"FROM clause expected: 'b] FROM T'"},
     // Other statements and forms.
     {u"DELETE FROM T", 3144, u"'DELETE FROM T'"},
     {u"", 3144, u"only SELECT"},
