@@ -21,7 +21,7 @@ public:
         --files_->liveRecordsets;
         if (open_) {
             --files_->openRecordsets;
-            files_->log << QStringLiteral("rsdrop ") + table_.name;
+            files_->note(QStringLiteral("rsdrop ") + table_.name);
         }
     }
     std::int16_t fieldCount() const override {
@@ -34,7 +34,7 @@ public:
         check();
         open_ = false;
         --files_->openRecordsets;
-        files_->log << QStringLiteral("rsclose ") + table_.name;
+        files_->note(QStringLiteral("rsclose ") + table_.name);
     }
 
 private:
@@ -60,7 +60,7 @@ public:
     }
     ~FakeDatabase() override {
         --files_->liveConnections;
-        if (open_) files_->log << QStringLiteral("drop ") + path_;
+        if (open_) files_->note(QStringLiteral("drop ") + path_);
     }
     std::int16_t tableDefCount() const override {
         const DatabaseFile& db = data();
@@ -72,12 +72,13 @@ public:
         if (index == files_->tableDefNameFailsAt) fail(3000, QStringLiteral("Reserved error."));
         if (index < 0 || index >= static_cast<int>(db.size()))
             fail(3265, QStringLiteral("Item not found in this collection."));
+        files_->note(QStringLiteral("tabledef ") + db[index].name);
         return db[index].name;
     }
     std::unique_ptr<engine::Recordset> openRecordset(const QString& tableName) override {
         for (const Table& t : data()) {
             if (t.name == tableName && !t.cannotOpen) {
-                files_->log << QStringLiteral("recordset ") + tableName;
+                files_->note(QStringLiteral("recordset ") + tableName);
                 return std::make_unique<FakeRecordset>(files_, t);
             }
         }
@@ -87,7 +88,7 @@ public:
     }
     void execute(const QString& statement) override {
         data();
-        files_->log << QStringLiteral("execute ") + path_;
+        files_->note(QStringLiteral("execute ") + path_);
         files_->executed.push_back(statement);
         if (files_->executeFails) fail(3061, QStringLiteral("Too few parameters. Expected 1."));
     }
@@ -95,7 +96,7 @@ public:
         if (!open_) fail(3420, QStringLiteral("Object invalid or no longer set."));
         if (files_->closeFails) fail(3420, QStringLiteral("Object invalid or no longer set."));
         open_ = false;
-        files_->log << QStringLiteral("close ") + path_;
+        files_->note(QStringLiteral("close ") + path_);
     }
 
 private:
@@ -112,12 +113,12 @@ class FakeEngine : public engine::Engine {
 public:
     explicit FakeEngine(std::shared_ptr<Files> files) : files_(std::move(files)) {
         ++files_->enginesCreated;
-        files_->log << QStringLiteral("engine created");
+        files_->note(QStringLiteral("engine created"));
     }
     std::unique_ptr<engine::Database> openDatabase(const QString& path) override {
         if (files_->databases.count(path) == 0)
             fail(3024, QStringLiteral("Could not find file '%1'.").arg(path));
-        files_->log << QStringLiteral("open ") + path;
+        files_->note(QStringLiteral("open ") + path);
         return std::make_unique<FakeDatabase>(files_, path);
     }
 

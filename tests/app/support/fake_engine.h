@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -41,9 +42,16 @@ struct Files {
     bool closeFails = false;          // Database::close raises 3420
 
     // What happened, in order: "open PATH", "close PATH", "drop PATH" (released
-    // without close), "recordset TABLE", "rsclose TABLE", "rsdrop TABLE",
-    // "execute PATH", "engine created".
+    // without close), "tabledef NAME" (a name read), "recordset TABLE", "rsclose TABLE", "rsdrop
+    // TABLE", "execute PATH", "engine created".
     QStringList log;
+    // Called with each line as it is logged, while the engine call runs: a test can
+    // look at the window at that moment (what Text1 holds, the screen pointer...).
+    std::function<void(const QString&)> onLog;
+    void note(const QString& line) {
+        log << line;
+        if (onLog) onLog(line);
+    }
     std::vector<QString> executed;  // statement texts, in order
     int enginesCreated = 0;
     int liveConnections = 0;  // Database objects alive now

@@ -30,11 +30,15 @@ void FileDialogDriver::acceptWith(const QString& path, int timeoutMs) {
 
 void FileDialogDriver::cancel(int timeoutMs) { arm(false, QString(), timeoutMs); }
 
+FileDialogDriver::~FileDialogDriver() { delete timer_.data(); }
+
 void FileDialogDriver::arm(bool accept, const QString& path, int timeoutMs) {
+    delete timer_.data();
     seen_ = SeenDialog{};
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     auto* timer = new QTimer(qApp);
+    timer_ = timer;
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, timer, [this, timer, clock, accept, path, timeoutMs] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());

@@ -7,10 +7,12 @@
 // program end fails the test instead of showing a box or exiting.
 
 #include <QFileDialog>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <ostream>
 #include <vector>
 
@@ -78,8 +80,14 @@ struct SeenDialog {
 
 // Arms a watcher that waits (up to timeoutMs) for the next modal QFileDialog, records
 // it, then either types path into its file name box and accepts, or cancels it.
+// The watcher ends with the driver: a driver that saw no dialog answers no later one.
 class FileDialogDriver {
 public:
+    FileDialogDriver() = default;
+    ~FileDialogDriver();
+    FileDialogDriver(const FileDialogDriver&) = delete;
+    FileDialogDriver& operator=(const FileDialogDriver&) = delete;
+
     void acceptWith(const QString& path, int timeoutMs = 5000);
     void cancel(int timeoutMs = 5000);
     const SeenDialog& seen() const { return seen_; }
@@ -87,6 +95,7 @@ public:
 private:
     void arm(bool accept, const QString& path, int timeoutMs);
     SeenDialog seen_;
+    QPointer<QTimer> timer_;
 };
 
 }  // namespace guitest
