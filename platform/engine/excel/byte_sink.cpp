@@ -1,15 +1,29 @@
 #include "byte_sink.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace excel {
+
+void ChunkFree::operator()(std::uint8_t* p) const { std::free(p); }
+
+Chunk allocateChunk() {
+    void* p = std::aligned_alloc(kChunkSize, kChunkSize);
+    if (!p) throw std::bad_alloc();
+    // Only a hint: without transparent huge pages the chunk works the same.
+    ::madvise(p, kChunkSize, MADV_HUGEPAGE);
+    return Chunk(static_cast<std::uint8_t*>(p));
+}
 
 void ChunkedBuffer::write(const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
         std::size_t used = size_ % kChunkSize;
         if (used == 0 && size_ / kChunkSize == chunks_.size()) {
-            chunks_.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(kChunkSize));
+            chunks_.push_back(allocateChunk());
         }
         std::size_t n = std::min(size, kChunkSize - used);
         std::memcpy(chunks_.back().get() + used, data, n);

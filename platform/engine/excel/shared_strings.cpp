@@ -1,7 +1,6 @@
 #include "shared_strings.h"
 
 #include <cstring>
-#include <functional>
 
 namespace excel {
 namespace {
@@ -32,25 +31,49 @@ void SharedStrings::grow() {
     slots_.swap(slots);
 }
 
-std::uint32_t SharedStrings::add(std::u16string_view text) {
-    // One encoding per text (compressed exactly when every character fits a byte),
-    // so equal texts have equal bytes.
-    const bool compressed = fitsOneByte(text);
-    scratch_.resize(kStringHeader + text.size() * (compressed ? 1 : 2));
-    std::uint8_t* out = scratch_.data();
-    *out++ = static_cast<std::uint8_t>(text.size());
-    *out++ = static_cast<std::uint8_t>(text.size() >> 8);
-    *out++ = compressed ? 0 : biff::kStringHighByte;
+bool SharedStrings::equals(std::uint32_t index, std::u16string_view text,
+                           bool compressed) const {
+    std::string_view e = entry(index);
+    auto p = reinterpret_cast<const std::uint8_t*>(e.data());
+    if (static_cast<std::size_t>(p[0] | p[1] << 8) != text.size()) return false;
+    if (((p[2] & biff::kStringHighByte) == 0) != compressed) return false;
+    p += kStringHeader;
     if (compressed) {
-        for (char16_t c : text) *out++ = static_cast<std::uint8_t>(c);
-    } else {
         for (char16_t c : text) {
-            *out++ = static_cast<std::uint8_t>(c);
-            *out++ = static_cast<std::uint8_t>(c >> 8);
+            if (*p++ != c) return false;
         }
+        return true;
     }
-    std::string_view key(reinterpret_cast<const char*>(scratch_.data()), scratch_.size());
-    auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>{}(key));
+    for (char16_t c : text) {
+        if ((p[0] | p[1] << 8) != c) return false;
+        p += 2;
+    }
+    return true;
+}
+
+std::uint32_t SharedStrings::add(std::u16string_view text) {
+    // One pass hashes the UTF-16 units, four at a time, and finds whether every
+    // unit fits a byte; the text is encoded only when it is new. One encoding per
+    // text (compressed exactly when every character fits a byte), so equal texts
+    // have equal bytes.
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ text.size();
+    char16_t high = 0;
+    const char16_t* c = text.data();
+    std::size_t n = text.size();
+    for (; n >= 4; n -= 4, c += 4) {
+        std::uint64_t word;
+        std::memcpy(&word, c, sizeof word);
+        high |= c[0] | c[1] | c[2] | c[3];
+        h = (h ^ word) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+    }
+    for (; n > 0; --n, ++c) {
+        high |= *c;
+        h = (h ^ *c) * 0x94D049BB133111EBull;
+    }
+    h ^= h >> 29;
+    const auto hash = static_cast<std::uint32_t>(h ^ h >> 32);
+    const bool compressed = high <= 0xFF;
 
     ++total_;
     if ((locations_.size() + 1) * 2 > slots_.size()) grow();
@@ -58,22 +81,34 @@ std::uint32_t SharedStrings::add(std::u16string_view text) {
     std::size_t s = hash & mask;
     for (; slots_[s] != 0; s = (s + 1) & mask) {
         std::uint32_t i = slots_[s] - 1;
-        if (hashes_[i] == hash && entry(i) == key) return i;
+        if (hashes_[i] == hash && equals(i, text, compressed)) return i;
     }
 
     // A string never spans chunks: at most 3 + 2 * 32767 bytes, well under a chunk.
-    if (chunkUsed_ + key.size() > kChunkSize) {
-        chunks_.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(kChunkSize));
+    const std::size_t size = kStringHeader + text.size() * (compressed ? 1 : 2);
+    if (chunkUsed_ + size > kChunkSize) {
+        chunks_.push_back(allocateChunk());
         chunkUsed_ = 0;
     }
-    std::memcpy(chunks_.back().get() + chunkUsed_, key.data(), key.size());
+    std::uint8_t* out = chunks_.back().get() + chunkUsed_;
+    *out++ = static_cast<std::uint8_t>(text.size());
+    *out++ = static_cast<std::uint8_t>(text.size() >> 8);
+    *out++ = compressed ? 0 : biff::kStringHighByte;
+    if (compressed) {
+        for (char16_t u : text) *out++ = static_cast<std::uint8_t>(u);
+    } else {
+        for (char16_t u : text) {
+            *out++ = static_cast<std::uint8_t>(u);
+            *out++ = static_cast<std::uint8_t>(u >> 8);
+        }
+    }
     auto index = static_cast<std::uint32_t>(locations_.size());
     locations_.push_back(
         static_cast<std::uint32_t>((chunks_.size() - 1) << kChunkBits | chunkUsed_));
     hashes_.push_back(hash);
     slots_[s] = index + 1;
-    chunkUsed_ += key.size();
-    encodedBytes_ += key.size();
+    chunkUsed_ += size;
+    encodedBytes_ += size;
     return index;
 }
 

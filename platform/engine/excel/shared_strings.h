@@ -30,20 +30,17 @@ public:
     void write(RecordWriter& w) const;
 
 private:
-    static constexpr std::size_t kChunkBits = 20;
-    static constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
-
     std::string_view entry(std::uint32_t index) const;
+    bool equals(std::uint32_t index, std::u16string_view text, bool compressed) const;
     void grow();
 
-    std::vector<std::unique_ptr<std::uint8_t[]>> chunks_;
+    std::vector<Chunk> chunks_;
     std::size_t chunkUsed_ = kChunkSize;
     std::vector<std::uint32_t> locations_;  // chunk << kChunkBits | offset
     std::vector<std::uint32_t> hashes_;
     std::vector<std::uint32_t> slots_;  // index + 1, 0 = empty
     std::uint32_t total_ = 0;
     std::uint64_t encodedBytes_ = 0;
-    std::vector<std::uint8_t> scratch_;
 };
 
 }  // namespace excel
