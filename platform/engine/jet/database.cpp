@@ -88,6 +88,7 @@ bool Table::next(engine::Row& row) { return impl_->reader.next(row); }
 void Database::Impl::readCatalog() {
     // MSysObjects lists every object; tables are type 1, linked tables 4 and 6.
     RowReader reader(file, text, readTableDef(*file, *text, kCatalogTdefPage, u"MSysObjects"));
+    reader.onlyColumns({u"Id", u"Name", u"Type", u"Database", u"ForeignName"});
     const TableDef& def = reader.def();
     engine::Row row;
     while (reader.next(row)) {

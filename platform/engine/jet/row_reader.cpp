@@ -71,6 +71,13 @@ RowReader::RowReader(std::shared_ptr<const PageFile> file, std::shared_ptr<const
                      TableDef def)
     : file_(std::move(file)), text_(std::move(text)), def_(std::move(def)) {}
 
+void RowReader::onlyColumns(const std::vector<std::u16string>& names) {
+    skip_.assign(def_.columns.size(), true);
+    for (std::size_t i = 0; i < def_.columns.size(); ++i)
+        for (const auto& n : names)
+            if (def_.columns[i].name == n) skip_[i] = false;
+}
+
 void RowReader::corrupt(const QString& what) const {
     file_->corrupt(QStringLiteral("table '%1': %2").arg(QString::fromStdU16String(def_.name), what));
 }
@@ -186,6 +193,10 @@ void RowReader::decodeRow(const std::uint8_t* r, unsigned len, engine::Row& row)
     for (std::size_t ci = 0; ci < def_.columns.size(); ++ci) {
         const ColumnDef& c = def_.columns[ci];
         engine::Value& v = row[ci];
+        if (!skip_.empty() && skip_[ci]) {
+            v.type = engine::Type::Null;
+            continue;
+        }
         // Columns added after a row was written lie past its column count: null.
         const bool present = c.number < colCount && ((nullMask[c.number / 8] >> (c.number % 8)) & 1);
         if (c.type == kColBool) {

@@ -67,6 +67,9 @@ public:
     RowReader(std::shared_ptr<const PageFile> file, std::shared_ptr<const TextDecoder> text,
               TableDef def);
     const TableDef& def() const { return def_; }
+    // Only the named columns are decoded; the others read as Null. Used for the
+    // catalogue, whose long property values are neither needed nor trusted.
+    void onlyColumns(const std::vector<std::u16string>& names);
     // Fills row (resized to the column count). False after the last row.
     bool next(engine::Row& row);
 
@@ -90,6 +93,7 @@ private:
     unsigned rowCount_ = 0;
     unsigned rowIndex_ = 0;
     std::vector<unsigned> varOffsets_;
+    std::vector<bool> skip_;              // per column: not decoded
     std::string longBytes_;               // memo bytes before text decoding
     std::uint64_t rowsRead_ = 0;
 };
