@@ -206,6 +206,10 @@ Database parseDescription(std::string_view text) {
         if (key == "password") {
             if (v.kind != J::Kind::String) throw Error("\"password\" must be text");
             db.setPassword(v.text);
+        } else if (key == "version") {
+            if (v.kind != J::Kind::Number || (v.text != "3" && v.text != "4"))
+                throw Error("\"version\" must be 3 (Access 97) or 4 (Access 2000-2003)");
+            db.setVersion(v.text == "3" ? Version::Jet3 : Version::Jet4);
         } else if (key == "created") {
             if (v.kind != J::Kind::String) throw Error("\"created\" must be a date as text");
             try {

@@ -1,6 +1,6 @@
 #pragma once
-// mkmdb writes new Jet 4 databases (Access 2000-2003 ".mdb" files) from a
-// description of their tables and rows, so that tests, benchmarks and examples
+// mkmdb writes new Jet 4 databases (Access 2000-2003 ".mdb" files; Jet 3,
+// Access 97, on request) from a description of their tables and rows, so that tests, benchmarks and examples
 // can have databases of known content. Plain C++20, no Qt.
 //
 //   mkmdb::Database db;
@@ -175,6 +175,11 @@ private:
     RowGenerator generator_;
 };
 
+enum class Version {
+    Jet3 = 3,  // Access 97: 2 kB pages, code page 1252 text, no Decimal
+    Jet4 = 4,  // Access 2000-2003: 4 kB pages, Unicode text
+};
+
 class Database {
 public:
     // Checks the table's name and columns at once (throws Error); the
@@ -182,7 +187,10 @@ public:
     Table& addTable(std::string name, std::vector<Column> columns);
     const std::deque<Table>& tables() const { return tables_; }
 
-    // Up to 20 characters; empty means no password.
+    void setVersion(Version v) { version_ = v; }
+    Version version() const { return version_; }
+
+    // Up to 20 characters (Jet 3: code page 1252); empty means no password.
     void setPassword(std::string password);
     const std::string& password() const { return password_; }
 
@@ -195,6 +203,7 @@ private:
     std::deque<Table> tables_;
     std::string password_;
     double creationDate_ = -1;
+    Version version_ = Version::Jet4;
 };
 
 struct WriteStats {
@@ -206,7 +215,7 @@ struct WriteStats {
     std::uint64_t chainedLongValues = 0;
 };
 
-// Writes db as a new Jet 4 database at path, replacing any file there only
+// Writes db as a new database at path, replacing any file there only
 // when the whole database was written.
 WriteStats write(const Database& db, const std::filesystem::path& path);
 

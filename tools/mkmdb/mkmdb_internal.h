@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "jet_format.h"
 #include "mkmdb.h"
 
 namespace mkmdb {
@@ -66,12 +67,17 @@ struct TableLayout {
     bool hasLongValues = false;
 };
 
-TableLayout layoutTable(const std::string& name, const std::vector<Column>& columns, bool system);
+// Throws Error for a column the version cannot hold.
+TableLayout layoutTable(const std::string& name, const std::vector<Column>& columns, bool system,
+                        const jet::Format& format);
 
 // Jet 4 text bytes: the compressed form (0xFF 0xFE marker) when allowed and
 // shorter, otherwise UTF-16LE. Throws std::invalid_argument for a text that
 // neither form can hold.
 void encodeText(std::u16string_view text, bool allowCompression, std::string& out);
+// Jet 3 text bytes in code page 1252; throws std::invalid_argument for a
+// character the code page lacks.
+void encodeCp1252(std::u16string_view text, std::string& out);
 
 // Where long values that do not fit in the row go. Each returns the row
 // pointer (page << 8 | row) of the first record.
@@ -85,7 +91,7 @@ public:
 // Encodes rows of one table in the Jet 4 row format.
 class RowEncoder {
 public:
-    RowEncoder(const TableLayout& layout, LongValueStore& longValues);
+    RowEncoder(const TableLayout& layout, LongValueStore& longValues, const jet::Format& format);
     // Throws Error naming the table, column and rowNumber (1-based).
     void encode(const Row& row, std::uint64_t rowNumber, std::string& out);
     std::int64_t nextAutoNumber() const { return nextAutoNumber_; }
@@ -94,11 +100,14 @@ public:
 private:
     void encodeFixed(const ColumnLayout& c, const Value& v, std::uint8_t* at, std::uint8_t* nullMask);
     void encodeVariable(const ColumnLayout& c, const Value& v, std::string& out);
+    void encodeString(const ColumnLayout& c, std::u16string_view text, bool allowCompression, std::string& out);
+    void appendTrailer(std::string& out, const std::uint16_t* offsets);
     const std::u16string& textOf(const ColumnLayout& c, const Value& v);
     [[noreturn]] void fail(const ColumnLayout& c, const std::string& message) const;
 
     const TableLayout& layout_;
     LongValueStore& longValues_;
+    const jet::Format& format_;
     std::int64_t nextAutoNumber_ = 1;
     std::uint64_t rowNumber_ = 0;
     std::u16string text16_;

@@ -1,12 +1,14 @@
-// Column layout of a table and the Jet 4 row format: column count, fixed
-// columns, variable columns, their offset table and the null mask (Jet page
-// notes, "Data Pages" and "Memo Field Definition").
+// Column layout of a table and the row format: column count, fixed columns,
+// variable columns, their offset table and the null mask (Jet page notes,
+// "Data Pages" and "Memo Field Definition"). Jet 3 keeps counts and offsets in
+// one byte each, with a jump table for rows past 256 bytes.
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <iterator>
 
-#include "jet4_format.h"
 #include "mkmdb_internal.h"
 
 namespace mkmdb::detail {
@@ -38,7 +40,7 @@ TypeInfo typeInfo(Type t) {
         case Type::LongBinary: return {0x0B, false, 0};
         case Type::Memo: return {0x0C, false, 0};
         case Type::Guid: return {0x0F, true, 16};
-        case Type::Decimal: return {jet4::kColumnTypeNumeric, true, 17};
+        case Type::Decimal: return {jet::kColumnTypeNumeric, true, 17};
     }
     return {0, false, 0};
 }
@@ -51,13 +53,16 @@ unsigned __int128 pow10(int n) {
 
 }  // namespace
 
-TableLayout layoutTable(const std::string& name, const std::vector<Column>& columns, bool system) {
+TableLayout layoutTable(const std::string& name, const std::vector<Column>& columns, bool system,
+                        const jet::Format& format) {
     TableLayout t;
     t.name = name;
     t.system = system;
     std::uint16_t fixedOffset = 0;
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const Column& src = columns[i];
+        if (src.type == Type::Decimal && format.version == 3)
+            throw Error(name, src.name, 0, "Jet 3 (Access 97) has no Decimal type");
         ColumnLayout c;
         c.name = src.name;
         c.name16 = utf8ToUtf16(src.name);
@@ -68,7 +73,7 @@ TableLayout layoutTable(const std::string& name, const std::vector<Column>& colu
         c.fixed = info.fixed;
         c.autoNumber = src.options.autoNumber;
         c.nullable = src.type != Type::Boolean;
-        c.compressed = (src.type == Type::Text || src.type == Type::Memo) && src.options.compressed;
+        c.compressed = format.unicode && (src.type == Type::Text || src.type == Type::Memo) && src.options.compressed;
         c.precision = src.options.precision;
         c.scale = src.options.scale;
         if (c.fixed) {
@@ -79,7 +84,7 @@ TableLayout layoutTable(const std::string& name, const std::vector<Column>& colu
             c.varIndex = t.varCount++;
             if (src.type == Type::Text) {
                 c.maxChars = static_cast<std::uint16_t>(src.options.size == 0 ? 50 : src.options.size);
-                c.length = static_cast<std::uint16_t>(2 * c.maxChars);
+                c.length = static_cast<std::uint16_t>(format.unicode ? 2 * c.maxChars : c.maxChars);
             } else if (src.type == Type::Binary) {
                 c.length = static_cast<std::uint16_t>(src.options.size == 0 ? 255 : src.options.size);
             } else {
@@ -122,9 +127,42 @@ void encodeText(std::u16string_view text, bool allowCompression, std::string& ou
     for (char16_t u : text) append16(out, u);
 }
 
-RowEncoder::RowEncoder(const TableLayout& layout, LongValueStore& longValues)
-    : layout_(layout), longValues_(longValues), longPayloads_(layout.columns.size()),
+void encodeCp1252(std::u16string_view text, std::string& out) {
+    // Code page 1252's 0x80..0x9F; zero where the code page has no character.
+    static constexpr char16_t kHigh[32] = {
+        0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
+        0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+    out.clear();
+    out.reserve(text.size());
+    for (char16_t u : text) {
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            out.push_back(static_cast<char>(u));
+            continue;
+        }
+        const char16_t* hit = u >= 0x100 ? std::find(std::begin(kHigh), std::end(kHigh), u) : std::end(kHigh);
+        if (hit == std::end(kHigh)) {
+            char code[8];
+            std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(u));
+            throw std::invalid_argument(std::string("character U+") + code +
+                                        " has no place in code page 1252, which Jet 3 text uses");
+        }
+        out.push_back(static_cast<char>(0x80 + (hit - std::begin(kHigh))));
+    }
+}
+
+RowEncoder::RowEncoder(const TableLayout& layout, LongValueStore& longValues, const jet::Format& format)
+    : layout_(layout), longValues_(longValues), format_(format), longPayloads_(layout.columns.size()),
       longPlacement_(layout.columns.size()) {}
+
+void RowEncoder::encodeString(const ColumnLayout& c, std::u16string_view text, bool allowCompression,
+                              std::string& out) {
+    try {
+        if (format_.unicode) encodeText(text, allowCompression, out);
+        else encodeCp1252(text, out);
+    } catch (const std::invalid_argument& e) {
+        fail(c, e.what());
+    }
+}
 
 void RowEncoder::fail(const ColumnLayout& c, const std::string& message) const {
     throw Error(layout_.name, c.name, rowNumber_, message);
@@ -293,20 +331,12 @@ void RowEncoder::encodeVariable(const ColumnLayout& c, const Value& v, std::stri
             if (t.size() > c.maxChars)
                 fail(c, "the text has " + std::to_string(t.size()) + " characters; the column holds " +
                             std::to_string(c.maxChars));
-            try {
-                encodeText(t, c.compressed, out);
-            } catch (const std::invalid_argument& e) {
-                fail(c, e.what());
-            }
+            encodeString(c, t, c.compressed, out);
             break;
         }
         case Type::Memo: {
             const std::u16string& t = textOf(c, v);
-            try {
-                encodeText(t, c.compressed && t.size() <= kMemoCompressibleChars, out);
-            } catch (const std::invalid_argument& e) {
-                fail(c, e.what());
-            }
+            encodeString(c, t, c.compressed && t.size() <= kMemoCompressibleChars, out);
             break;
         }
         case Type::Binary:
@@ -323,6 +353,46 @@ void RowEncoder::encodeVariable(const ColumnLayout& c, const Value& v, std::stri
     if (out.size() > kLongValueLimit) fail(c, "values are limited to 16 MiB");
 }
 
+// After the variable data: the end of data and the offsets last to first,
+// then the count. Jet 3's one-byte offsets count from the last 256-byte
+// boundary passed; the jump table lists, per boundary, the first offset entry
+// past it, and its size follows the whole row's length, so it may hold one
+// unused 0xFF entry.
+void RowEncoder::appendTrailer(std::string& out, const std::uint16_t* offsets) {
+    const std::size_t n = layout_.varCount;
+    const auto end = static_cast<std::uint16_t>(out.size());
+    if (format_.rowCountSize == 2) {
+        append16(out, end);
+        for (std::size_t k = n; k-- > 0;) append16(out, offsets[k]);
+        append16(out, static_cast<std::uint32_t>(n));
+        return;
+    }
+    const std::size_t maskSize = (layout_.columns.size() + 7) / 8;
+    std::size_t jumps = 0;
+    for (;;) {
+        std::size_t length = out.size() + n + 1 + jumps + 1 + maskSize;
+        std::size_t needed = (length - 1) / 256;
+        if (needed == jumps) break;
+        jumps = needed;
+    }
+    auto entry = [&](std::size_t k) { return k == n ? end : offsets[k]; };
+    out.push_back(static_cast<char>(end & 0xFF));
+    for (std::size_t k = n; k-- > 0;) out.push_back(static_cast<char>(offsets[k] & 0xFF));
+    // Jump entry j (nearest the count first) names the first entry at or past (j + 1) * 256.
+    std::string table;
+    for (std::size_t j = 0; j < jumps; ++j) {
+        std::size_t first = n + 1;
+        for (std::size_t k = 0; k <= n; ++k)
+            if (entry(k) >= (j + 1) * 256) {
+                first = k;
+                break;
+            }
+        table.push_back(first <= n ? static_cast<char>(first) : '\xFF');
+    }
+    out.append(table.rbegin(), table.rend());
+    out.push_back(static_cast<char>(n));
+}
+
 void RowEncoder::encode(const Row& row, std::uint64_t rowNumber, std::string& out) {
     rowNumber_ = rowNumber;
     const std::size_t n = layout_.columns.size();
@@ -332,19 +402,23 @@ void RowEncoder::encode(const Row& row, std::uint64_t rowNumber, std::string& ou
                         " columns");
     const std::size_t maskSize = (n + 7) / 8;
     std::uint8_t nullMask[32] = {};
-    out.assign(2 + layout_.fixedSize, '\0');
+    const std::size_t countSize = format_.rowCountSize;
+    out.assign(countSize + layout_.fixedSize, '\0');
     auto* base = reinterpret_cast<std::uint8_t*>(out.data());
-    put16(base, static_cast<std::uint16_t>(n));
+    if (countSize == 2) put16(base, static_cast<std::uint16_t>(n));
+    else base[0] = static_cast<std::uint8_t>(n);
     for (std::size_t i = 0; i < n; ++i) {
         const ColumnLayout& c = layout_.columns[i];
-        if (c.fixed) encodeFixed(c, row[i], base + 2 + c.fixedOffset, nullMask);
+        if (c.fixed) encodeFixed(c, row[i], base + countSize + c.fixedOffset, nullMask);
     }
 
     if (layout_.varCount > 0) {
         // Encode variable values first, so long values can leave the row when
         // keeping them inline would overflow it.
         enum : std::uint8_t { kInline, kOutside };
-        std::size_t size = out.size() + 2 + 2 * layout_.varCount + 2 + maskSize;
+        // Trailer estimate; Jet 3 may add a jump byte per 256 bytes of row.
+        std::size_t size = out.size() + countSize * (layout_.varCount + 2) + maskSize +
+                           (countSize == 1 ? format_.maxRowSize() / 256 : 0);
         for (std::size_t i = 0; i < n; ++i) {
             const ColumnLayout& c = layout_.columns[i];
             if (c.fixed || row[i].isNull()) continue;
@@ -352,12 +426,12 @@ void RowEncoder::encode(const Row& row, std::uint64_t rowNumber, std::string& ou
             nullMask[c.number / 8] |= static_cast<std::uint8_t>(1u << (c.number % 8));
             if (c.type == Type::Memo || c.type == Type::LongBinary) {
                 longPlacement_[i] = longPayloads_[i].size() <= kInlineLongValueMax ? kInline : kOutside;
-                size += jet4::kLongValueHeader + (longPlacement_[i] == kInline ? longPayloads_[i].size() : 0);
+                size += jet::kLongValueHeader + (longPlacement_[i] == kInline ? longPayloads_[i].size() : 0);
             } else {
                 size += longPayloads_[i].size();
             }
         }
-        while (size > jet4::kMaxRowSize) {
+        while (size > format_.maxRowSize()) {
             std::size_t largest = n;
             for (std::size_t i = 0; i < n; ++i) {
                 const ColumnLayout& c = layout_.columns[i];
@@ -370,10 +444,10 @@ void RowEncoder::encode(const Row& row, std::uint64_t rowNumber, std::string& ou
             longPlacement_[largest] = kOutside;
             size -= longPayloads_[largest].size();
         }
-        if (size > jet4::kMaxRowSize)
+        if (size > format_.maxRowSize())
             throw Error(layout_.name, {}, rowNumber,
-                        "the row needs " + std::to_string(size) + " bytes; a Jet 4 row holds at most " +
-                            std::to_string(jet4::kMaxRowSize));
+                        "the row needs " + std::to_string(size) + " bytes; a Jet " + std::to_string(format_.version) + " row holds at most " +
+                            std::to_string(format_.maxRowSize()));
 
         std::uint16_t offsets[kMaxColumns + 1];
         for (std::size_t i = 0; i < n; ++i) {
@@ -385,15 +459,15 @@ void RowEncoder::encode(const Row& row, std::uint64_t rowNumber, std::string& ou
             if (c.type == Type::Memo || c.type == Type::LongBinary) {
                 auto length = static_cast<std::uint32_t>(payload.size());
                 if (longPlacement_[i] == kInline) {
-                    append32(out, length | jet4::kLongValueInline);
+                    append32(out, length | jet::kLongValueInline);
                     append32(out, 0);
                     append32(out, 0);
                     out += payload;
                     ++longValueCounts[0];
-                } else if (payload.size() <= jet4::kMaxRowSize) {
+                } else if (payload.size() <= format_.maxRowSize()) {
                     std::uint32_t pointer = longValues_.storeSinglePage(payload);
                     ++longValueCounts[1];
-                    append32(out, length | jet4::kLongValueSinglePage);
+                    append32(out, length | jet::kLongValueSinglePage);
                     append32(out, pointer);
                     append32(out, 0);
                 } else {
@@ -407,16 +481,13 @@ void RowEncoder::encode(const Row& row, std::uint64_t rowNumber, std::string& ou
                 out += payload;
             }
         }
-        // Trailer: end of data, the offsets last to first, the count.
-        append16(out, static_cast<std::uint16_t>(out.size()));
-        for (std::size_t k = layout_.varCount; k-- > 0;) append16(out, offsets[k]);
-        append16(out, layout_.varCount);
+        appendTrailer(out, offsets);
     }
     out.append(reinterpret_cast<const char*>(nullMask), maskSize);
-    if (out.size() > jet4::kMaxRowSize)
+    if (out.size() > format_.maxRowSize())
         throw Error(layout_.name, {}, rowNumber,
-                    "the row needs " + std::to_string(out.size()) + " bytes; a Jet 4 row holds at most " +
-                        std::to_string(jet4::kMaxRowSize));
+                    "the row needs " + std::to_string(out.size()) + " bytes; a Jet " + std::to_string(format_.version) + " row holds at most " +
+                        std::to_string(format_.maxRowSize()));
 }
 
 }  // namespace mkmdb::detail

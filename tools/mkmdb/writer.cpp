@@ -16,24 +16,24 @@
 #include <cmath>
 #include <cstring>
 
-#include "jet4_format.h"
 #include "mkmdb_internal.h"
 
 namespace mkmdb {
 
 using namespace detail;
-namespace fmt = jet4;
+namespace fmt = jet;
 
 namespace {
 
-using Page = std::array<std::uint8_t, fmt::kPageSize>;
+using Page = std::array<std::uint8_t, fmt::kMaxPageSize>;
 
 std::uint32_t rowPointer(std::uint32_t page, std::uint32_t row) { return page << 8 | row; }
 
 // The output file, page by page, in any order.
 class PageFile {
 public:
-    explicit PageFile(int fd) : fd_(fd) {}
+    PageFile(int fd, const fmt::Format& format) : fd_(fd), format_(format) {}
+    const fmt::Format& format() const { return format_; }
     std::uint32_t allocate(std::uint32_t count = 1) {
         std::uint32_t first = next_;
         next_ += count;
@@ -43,8 +43,8 @@ public:
     std::uint32_t pageCount() const { return next_; }
     void write(std::uint32_t page, const std::uint8_t* data) {
         const std::uint8_t* p = data;
-        std::size_t left = fmt::kPageSize;
-        off_t at = static_cast<off_t>(page) * static_cast<off_t>(fmt::kPageSize);
+        std::size_t left = format_.pageSize;
+        off_t at = static_cast<off_t>(page) * static_cast<off_t>(format_.pageSize);
         while (left > 0) {
             ssize_t n = ::pwrite(fd_, p, left, at);
             if (n < 0) {
@@ -59,6 +59,7 @@ public:
 
 private:
     int fd_;
+    const fmt::Format& format_;
     std::uint32_t next_ = 0;
 };
 
@@ -66,40 +67,42 @@ private:
 // rows from the page end.
 class RowPage {
 public:
-    void start(std::uint32_t number, const std::uint8_t owner[4]) {
+    void start(std::uint32_t number, const std::uint8_t owner[4], const fmt::Format& format) {
+        format_ = &format;
         page_.fill(0);
         page_[0] = fmt::kPageData;
         page_[1] = 0x01;
         std::memcpy(&page_[fmt::kDataOwner], owner, 4);
         number_ = number;
         rows_ = 0;
-        top_ = fmt::kPageSize;
+        top_ = format.pageSize;
         open_ = true;
     }
     bool open() const { return open_; }
     std::uint32_t number() const { return number_; }
     bool fits(std::size_t size) const {
-        return open_ && rows_ < fmt::kMaxRowsPerPage && fmt::kDataRowOffsets + 2 * (rows_ + 1) + size <= top_;
+        return open_ && rows_ < fmt::kMaxRowsPerPage && format_->dataRowOffsets + 2 * (rows_ + 1) + size <= top_;
     }
-    std::size_t freeSpace() const { return top_ - fmt::kDataRowOffsets - 2 * rows_; }
+    std::size_t freeSpace() const { return top_ - format_->dataRowOffsets - 2 * rows_; }
     std::uint32_t add(std::string_view row) {
         top_ -= row.size();
         std::memcpy(&page_[top_], row.data(), row.size());
-        put16(&page_[fmt::kDataRowOffsets + 2 * rows_], static_cast<std::uint32_t>(top_));
+        put16(&page_[format_->dataRowOffsets + 2 * rows_], static_cast<std::uint32_t>(top_));
         return rows_++;
     }
     void flush(PageFile& file) {
         put16(&page_[fmt::kDataFreeSpace], static_cast<std::uint32_t>(freeSpace()));
-        put16(&page_[fmt::kDataRowCount], rows_);
+        put16(&page_[format_->dataRowCount], rows_);
         file.write(number_, page_.data());
         open_ = false;
     }
 
 private:
     Page page_{};
+    const fmt::Format* format_ = nullptr;
     std::uint32_t number_ = 0;
     std::uint32_t rows_ = 0;
-    std::size_t top_ = fmt::kPageSize;
+    std::size_t top_ = 0;
     bool open_ = false;
 };
 
@@ -110,7 +113,7 @@ constexpr std::uint8_t kLvalOwner[4] = {'L', 'V', 'A', 'L'};
 class TableWriter : public LongValueStore {
 public:
     TableWriter(PageFile& file, const TableLayout& layout, std::uint32_t tdefPage)
-        : file_(file), encoder_(layout, *this) {
+        : file_(file), encoder_(layout, *this, file.format()) {
         put32(owner_, tdefPage);
     }
 
@@ -119,7 +122,7 @@ public:
         if (!data_.fits(buffer_.size())) {
             if (data_.open()) data_.flush(file_);
             std::uint32_t page = file_.allocate();
-            data_.start(page, owner_);
+            data_.start(page, owner_, file_.format());
             dataPages.push_back(page);
         }
         data_.add(buffer_);
@@ -137,7 +140,7 @@ public:
         if (!lval_.fits(payload.size())) {
             if (lval_.open()) lval_.flush(file_);
             std::uint32_t page = file_.allocate();
-            lval_.start(page, kLvalOwner);
+            lval_.start(page, kLvalOwner, file_.format());
             lvalPages.push_back(page);
         }
         return rowPointer(lval_.number(), lval_.add(payload));
@@ -146,16 +149,17 @@ public:
     std::uint32_t storeChain(std::string_view payload) override {
         // One record per page, the last one exactly as long as what is left:
         // readers stop at the value's length only between records.
-        std::size_t chunks = (payload.size() + fmt::kLvalChunk - 1) / fmt::kLvalChunk;
+        const std::size_t chunkSize = file_.format().lvalChunk();
+        std::size_t chunks = (payload.size() + chunkSize - 1) / chunkSize;
         std::uint32_t first = file_.allocate(static_cast<std::uint32_t>(chunks));
         std::string record;
         RowPage page;
         for (std::size_t i = 0; i < chunks; ++i) {
-            std::string_view chunk = payload.substr(i * fmt::kLvalChunk, fmt::kLvalChunk);
+            std::string_view chunk = payload.substr(i * chunkSize, chunkSize);
             record.clear();
             append32(record, i + 1 < chunks ? rowPointer(first + static_cast<std::uint32_t>(i) + 1, 0) : 0);
             record.append(chunk);
-            page.start(first + static_cast<std::uint32_t>(i), kLvalOwner);
+            page.start(first + static_cast<std::uint32_t>(i), kLvalOwner, file_.format());
             page.add(record);
             page.flush(file_);
             lvalPages.push_back(first + static_cast<std::uint32_t>(i));
@@ -185,7 +189,7 @@ private:
 class UsageMaps {
 public:
     explicit UsageMaps(PageFile& file, std::uint32_t firstHolder) : file_(file) {
-        holder_.start(firstHolder, holderOwner_);
+        holder_.start(firstHolder, holderOwner_, file.format());
     }
 
     // Returns the row pointer of a map record listing pages (sorted).
@@ -194,21 +198,22 @@ public:
         std::uint32_t lo = pages.empty() ? 0 : pages.front();
         std::uint32_t hi = pages.empty() ? 0 : pages.back();
         std::size_t inlineBytes = (hi - lo) / 8 + 1;
-        if (inlineBytes <= kInlineMapMax) {
+        if (inlineBytes <= file_.format().pageSize * 3 / 4) {
             record.push_back(static_cast<char>(fmt::kMapInline));
             append32(record, lo);
             record.append(inlineBytes, '\0');
             for (std::uint32_t p : pages) record[5 + (p - lo) / 8] |= static_cast<char>(1u << ((p - lo) % 8));
         } else {
             // One usage-map page per kUsageMapPageBits pages of the file.
-            std::size_t slots = hi / fmt::kUsageMapPageBits + 1;
+            const std::size_t bits = file_.format().usageMapPageBits();
+            std::size_t slots = hi / bits + 1;
             record.push_back(static_cast<char>(fmt::kMapPages));
             std::size_t i = 0;
             for (std::size_t slot = 0; slot < slots; ++slot) {
                 Page page{};
                 bool any = false;
-                std::uint32_t base = static_cast<std::uint32_t>(slot * fmt::kUsageMapPageBits);
-                for (; i < pages.size() && pages[i] < base + fmt::kUsageMapPageBits; ++i) {
+                std::uint32_t base = static_cast<std::uint32_t>(slot * bits);
+                for (; i < pages.size() && pages[i] < base + bits; ++i) {
                     std::uint32_t bit = pages[i] - base;
                     page[4 + bit / 8] |= static_cast<std::uint8_t>(1u << (bit % 8));
                     any = true;
@@ -226,7 +231,7 @@ public:
         }
         if (!holder_.fits(record.size())) {
             holder_.flush(file_);
-            holder_.start(file_.allocate(), holderOwner_);
+            holder_.start(file_.allocate(), holderOwner_, file_.format());
         }
         return rowPointer(holder_.number(), holder_.add(record));
     }
@@ -234,7 +239,6 @@ public:
     void finish() { holder_.flush(file_); }
 
 private:
-    static constexpr std::size_t kInlineMapMax = 3000;
     PageFile& file_;
     RowPage holder_;
     // Access marks its map-holder page 1 as owned by page 1.
@@ -255,48 +259,67 @@ struct TableResult {
 
 // The definition as one byte stream; pages carry it from byte 8 on, after
 // their own 8-byte header (Jet page notes, "TDEF Pages").
-std::string tableDefinition(const TableLayout& t, const TableResult& r) {
-    std::string d(fmt::kTdefColumns, '\0');
+std::string tableDefinition(const TableLayout& t, const TableResult& r, const fmt::Format& f) {
+    auto set = [](std::uint8_t* at, std::size_t offset, std::size_t size, std::uint32_t v) {
+        if (offset == fmt::kNone) return;
+        if (size == 1) at[offset] = static_cast<std::uint8_t>(v);
+        else if (size == 2) put16(at + offset, v);
+        else put32(at + offset, v);
+    };
+    std::string d(f.tdefColumns, '\0');
     auto* h = reinterpret_cast<std::uint8_t*>(d.data());
     h[0] = fmt::kPageTableDef;
     h[1] = 0x01;
-    put32(h + fmt::kTdefVersionTag, fmt::kTdefVersionTagValue);
-    put32(h + fmt::kTdefRowCount, static_cast<std::uint32_t>(r.rows));
-    put32(h + fmt::kTdefAutoNumber, r.hasAutoNumber ? static_cast<std::uint32_t>(r.nextAutoNumber) : 0);
-    h[fmt::kTdefAutoNumberFlag] = r.hasAutoNumber ? 1 : 0;
-    h[fmt::kTdefTableType] = t.system ? fmt::kTableSystem : fmt::kTableUser;
+    set(h, f.tdefVersionTag, 4, fmt::kTdefVersionTagValue);
+    set(h, f.tdefRowCount, 4, static_cast<std::uint32_t>(r.rows));
+    set(h, f.tdefAutoNumber, 4, r.hasAutoNumber ? static_cast<std::uint32_t>(r.nextAutoNumber) : 0);
+    set(h, f.tdefAutoNumberFlag, 1, r.hasAutoNumber ? 1 : 0);
+    set(h, f.tdefTableType, 1, t.system ? fmt::kTableSystem : fmt::kTableUser);
     auto columns = static_cast<std::uint32_t>(t.columns.size());
-    put16(h + fmt::kTdefMaxCols, columns);
-    put16(h + fmt::kTdefVarCols, t.varCount);
-    put16(h + fmt::kTdefCols, columns);
-    put32(h + fmt::kTdefIndexCount, 0);
-    put32(h + fmt::kTdefRealIndexCount, 0);
-    put32(h + fmt::kTdefUsedPagesMap, r.usedMap);
-    put32(h + fmt::kTdefFreePagesMap, r.freeMap);
+    set(h, f.tdefMaxCols, 2, columns);
+    set(h, f.tdefVarCols, 2, t.varCount);
+    set(h, f.tdefCols, 2, columns);
+    set(h, f.tdefIndexCount, 4, 0);
+    set(h, f.tdefRealIndexCount, 4, 0);
+    set(h, f.tdefUsedPagesMap, 4, r.usedMap);
+    set(h, f.tdefFreePagesMap, 4, r.freeMap);
     for (const ColumnLayout& c : t.columns) {
-        std::uint8_t e[fmt::kColumnEntrySize] = {};
+        std::uint8_t e[32] = {};
         e[fmt::kColType] = c.jetType;
-        put32(e + fmt::kColVersionTag, fmt::kTdefVersionTagValue);
-        put16(e + fmt::kColNumber, c.number);
-        put16(e + fmt::kColVarIndex, c.fixed ? 0 : c.varIndex);
-        put16(e + fmt::kColRowNumber, c.number);
+        set(e, f.colVersionTag, 4, fmt::kTdefVersionTagValue);
+        set(e, f.colNumber, 2, c.number);
+        set(e, f.colVarIndex, 2, c.fixed ? 0 : c.varIndex);
+        set(e, f.colRowNumber, 2, c.number);
         if (c.type == Type::Decimal) {
-            e[fmt::kColMisc] = static_cast<std::uint8_t>(c.precision);
-            e[fmt::kColMisc + 1] = static_cast<std::uint8_t>(c.scale);
+            set(e, f.colPrecision, 1, static_cast<std::uint32_t>(c.precision));
+            set(e, f.colScale, 1, static_cast<std::uint32_t>(c.scale));
         } else {
-            put16(e + fmt::kColMisc, fmt::kSortGeneral);
+            set(e, f.colSortOrder, 2, fmt::kSortGeneral);
         }
-        e[fmt::kColFlags] = static_cast<std::uint8_t>((c.fixed ? fmt::kColFlagFixed : 0) |
-                                                      (c.nullable ? fmt::kColFlagNullable : 0) |
-                                                      (c.autoNumber ? fmt::kColFlagAutoLong : 0));
-        e[fmt::kColMiscFlags] = c.compressed ? fmt::kColMiscCompressed : 0;
-        put16(e + fmt::kColFixedOffset, c.fixed ? c.fixedOffset : 0);
-        put16(e + fmt::kColLength, c.length);
-        d.append(reinterpret_cast<const char*>(e), sizeof e);
+        set(e, f.colCodePage, 2, fmt::kCodePage1252);
+        set(e, f.colFlags, 1,
+            (c.fixed ? fmt::kColFlagFixed : 0) | (c.nullable ? fmt::kColFlagNullable : 0) |
+                (c.autoNumber ? fmt::kColFlagAutoLong : 0));
+        set(e, f.colMiscFlags, 1, c.compressed ? fmt::kColMiscCompressed : 0);
+        set(e, f.colFixedOffset, 2, c.fixed ? c.fixedOffset : 0);
+        set(e, f.colLength, 2, c.length);
+        d.append(reinterpret_cast<const char*>(e), f.colEntrySize);
     }
+    std::string name;
     for (const ColumnLayout& c : t.columns) {
-        append16(d, static_cast<std::uint32_t>(2 * c.name16.size()));
-        for (char16_t u : c.name16) append16(d, u);
+        if (f.unicode) {
+            name.clear();
+            for (char16_t u : c.name16) append16(name, u);
+        } else {
+            try {
+                encodeCp1252(c.name16, name);
+            } catch (const std::invalid_argument& e) {
+                throw Error(t.name, c.name, 0, std::string("the name cannot be stored: ") + e.what());
+            }
+        }
+        if (f.nameLengthSize == 2) append16(d, static_cast<std::uint32_t>(name.size()));
+        else d.push_back(static_cast<char>(name.size()));
+        d += name;
     }
     // Pages owned by the long-value columns, then the end marker.
     for (const ColumnLayout& c : t.columns) {
@@ -310,26 +333,32 @@ std::string tableDefinition(const TableLayout& t, const TableResult& r) {
     return d;
 }
 
-std::size_t definitionPages(std::size_t bytes) {
-    if (bytes <= fmt::kPageSize) return 1;
-    std::size_t rest = bytes - fmt::kPageSize;
-    std::size_t perPage = fmt::kPageSize - fmt::kTdefContinuationHeader;
+std::size_t definitionPages(std::size_t bytes, const fmt::Format& f) {
+    if (bytes <= f.pageSize) return 1;
+    std::size_t rest = bytes - f.pageSize;
+    std::size_t perPage = f.pageSize - fmt::kTdefContinuationHeader;
     return 1 + (rest + perPage - 1) / perPage;
 }
 
 void writeDefinition(PageFile& file, const std::string& d, const std::vector<std::uint32_t>& pages) {
+    const fmt::Format& f = file.format();
     std::size_t at = 0;
     for (std::size_t i = 0; i < pages.size(); ++i) {
         Page page{};
         std::size_t start = i == 0 ? 0 : fmt::kTdefContinuationHeader;
-        std::size_t n = std::min(d.size() - at, fmt::kPageSize - start);
+        std::size_t n = std::min(d.size() - at, f.pageSize - start);
         std::memcpy(page.data() + start, d.data() + at, n);
         at += n;
         page[0] = fmt::kPageTableDef;
         page[1] = 0x01;
-        // Free space minus 8, as Access records it.
-        std::size_t used = start + n + 8;
-        put16(page.data() + fmt::kTdefFreeSpace, static_cast<std::uint32_t>(used < fmt::kPageSize ? fmt::kPageSize - used : 0));
+        if (f.unicode) {
+            // Free space minus 8, as Access records it.
+            std::size_t used = start + n + 8;
+            put16(page.data() + fmt::kTdefFreeSpace, static_cast<std::uint32_t>(used < f.pageSize ? f.pageSize - used : 0));
+        } else {
+            page[fmt::kTdefFreeSpace] = 'V';
+            page[fmt::kTdefFreeSpace + 1] = 'C';
+        }
         put32(page.data() + fmt::kTdefNextPage, i + 1 < pages.size() ? pages[i + 1] : 0);
         file.write(pages[i], page.data());
     }
@@ -420,28 +449,36 @@ void rc4(const std::uint8_t* key, std::size_t keyLength, std::uint8_t* data, std
 }
 
 void writeHeader(PageFile& file, const Database& db, double created) {
+    const fmt::Format& f = file.format();
     Page page{};
     std::memcpy(page.data(), fmt::kHeaderMagic, sizeof fmt::kHeaderMagic);
-    page[fmt::kHeaderVersion] = 0x01;
+    page[fmt::kHeaderVersion] = f.versionByte;
     // Counters Access keeps at the start of the masked region; their meaning is unknown.
     static constexpr std::uint8_t kPreamble[] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,
                                                  0x03, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
     std::memcpy(&page[fmt::kHeaderEncryptedStart], kPreamble, sizeof kPreamble);
     put16(&page[fmt::kHeaderCodePage], fmt::kCodePage1252);
     put32(&page[fmt::kHeaderDbKey], 0);
-    put16(&page[fmt::kHeaderSortOrder], fmt::kSortGeneral);
-    std::memcpy(&page[fmt::kHeaderCreationDate], &created, 8);
-    // The password, UCS-2, masked with the creation date's day number.
-    std::u16string password = utf8ToUtf16(db.password());
-    std::uint8_t mask[4];
-    put32(mask, static_cast<std::uint32_t>(static_cast<std::int32_t>(std::floor(created))));
-    for (std::size_t i = 0; i < fmt::kHeaderPasswordSize; ++i) {
-        std::uint8_t b = 0;
-        if (i / 2 < password.size()) b = static_cast<std::uint8_t>(password[i / 2] >> (8 * (i % 2)));
-        page[fmt::kHeaderPassword + i] = b ^ mask[i % 4];
+    put16(&page[f.headerSortOrder], fmt::kSortGeneral);
+    std::string password;
+    if (f.unicode) {
+        // UCS-2, masked with the creation date's day number.
+        std::memcpy(&page[f.headerCreationDate], &created, 8);
+        for (char16_t u : utf8ToUtf16(db.password())) append16(password, u);
+        password.resize(f.headerPasswordSize, '\0');
+        std::uint8_t mask[4];
+        put32(mask, static_cast<std::uint32_t>(static_cast<std::int32_t>(std::floor(created))));
+        for (std::size_t i = 0; i < password.size(); ++i) password[i] = static_cast<char>(password[i] ^ mask[i % 4]);
+    } else {
+        try {
+            encodeCp1252(utf8ToUtf16(db.password()), password);
+        } catch (const std::invalid_argument& e) {
+            throw Error(std::string("the password cannot be stored: ") + e.what());
+        }
+        password.resize(f.headerPasswordSize, '\0');
     }
-    rc4(fmt::kHeaderRc4Key, sizeof fmt::kHeaderRc4Key, &page[fmt::kHeaderEncryptedStart],
-        fmt::kHeaderEncryptedSize);
+    std::memcpy(&page[fmt::kHeaderPassword], password.data(), password.size());
+    rc4(fmt::kHeaderRc4Key, sizeof fmt::kHeaderRc4Key, &page[fmt::kHeaderEncryptedStart], f.headerEncryptedSize);
     file.write(0, page.data());
 }
 
@@ -452,9 +489,9 @@ struct PlannedTable {
 };
 
 std::vector<std::uint32_t> reserveDefinition(PageFile& file, const TableLayout& layout) {
-    std::size_t bytes = tableDefinition(layout, TableResult{}).size();
+    std::size_t bytes = tableDefinition(layout, TableResult{}, file.format()).size();
     std::vector<std::uint32_t> pages;
-    for (std::size_t i = 0; i < definitionPages(bytes); ++i) pages.push_back(file.allocate());
+    for (std::size_t i = 0; i < definitionPages(bytes, file.format()); ++i) pages.push_back(file.allocate());
     return pages;
 }
 
@@ -478,7 +515,7 @@ WriteStats writePages(const Database& db, PageFile& file) {
     for (const Table& t : db.tables()) {
         checkColumns(t.name(), t.columns());
         PlannedTable& p = tables.emplace_back();
-        p.layout = layoutTable(t.name(), t.columns(), false);
+        p.layout = layoutTable(t.name(), t.columns(), false, file.format());
         p.tdefPages = reserveDefinition(file, p.layout);
         TableWriter w(file, p.layout, p.tdefPages.front());
         for (const Row& row : t.rows()) w.add(row);
@@ -495,14 +532,14 @@ WriteStats writePages(const Database& db, PageFile& file) {
     std::size_t userTables = tables.size();
 
     PlannedTable& objects = tables.emplace_back();
-    objects.layout = layoutTable("MSysObjects", msysObjectsColumns(), true);
+    objects.layout = layoutTable("MSysObjects", msysObjectsColumns(), true, file.format());
     objects.tdefPages = {fmt::kMSysObjectsPage};
-    for (std::size_t i = 1; i < definitionPages(tableDefinition(objects.layout, {}).size()); ++i)
+    for (std::size_t i = 1; i < definitionPages(tableDefinition(objects.layout, {}, file.format()).size(), file.format()); ++i)
         objects.tdefPages.push_back(file.allocate());
     std::vector<std::string> systemNames = {"MSysObjects"};
     for (const SystemTable& s : otherSystemTables()) {
         PlannedTable& p = tables.emplace_back();
-        p.layout = layoutTable(s.name, s.columns, true);
+        p.layout = layoutTable(s.name, s.columns, true, file.format());
         p.tdefPages = reserveDefinition(file, p.layout);
         systemNames.push_back(s.name);
     }
@@ -545,7 +582,7 @@ WriteStats writePages(const Database& db, PageFile& file) {
     }
     maps.finish();
 
-    for (const PlannedTable& p : tables) writeDefinition(file, tableDefinition(p.layout, p.result), p.tdefPages);
+    for (const PlannedTable& p : tables) writeDefinition(file, tableDefinition(p.layout, p.result, file.format()), p.tdefPages);
     writeHeader(file, db, created);
 
     WriteStats stats;
@@ -571,9 +608,9 @@ WriteStats write(const Database& db, const std::filesystem::path& path) {
         ::unlink(temp.c_str());
     };
     try {
-        PageFile file(fd);
+        PageFile file(fd, db.version() == Version::Jet3 ? fmt::kJet3 : fmt::kJet4);
         WriteStats stats = writePages(db, file);
-        off_t size = static_cast<off_t>(file.pageCount()) * static_cast<off_t>(fmt::kPageSize);
+        off_t size = static_cast<off_t>(file.pageCount()) * static_cast<off_t>(file.format().pageSize);
         if (::ftruncate(fd, size) != 0 || ::fchmod(fd, 0644) != 0)
             throw Error("cannot finish " + temp + ": " + std::strerror(errno));
         int closed = ::close(fd);
