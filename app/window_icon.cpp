@@ -35,7 +35,11 @@ QPixmap draw(int size) {
     for (int x : {28, 37}) p.drawLine(QPointF(x * u, 22 * u), QPointF(x * u, 44 * u));
     for (int y : {28, 36}) p.drawLine(QPointF(22 * u, y * u), QPointF(44 * u, y * u));
     p.end();
-    return QPixmap::fromImage(image.convertToFormat(QImage::Format_Indexed8));
+    // 256 colours: the few colours above as an exact palette, so nothing is dithered.
+    const QList<QRgb> palette = {qRgba(0, 0, 0, 0), qRgb(255, 255, 255), kTableHead.rgb(),
+                                 kSheetGreen.rgb(), kGrid.rgb()};
+    return QPixmap::fromImage(image.convertToFormat(
+        QImage::Format_Indexed8, palette, Qt::ThresholdDither | Qt::ThresholdAlphaDither));
 }
 
 }  // namespace
