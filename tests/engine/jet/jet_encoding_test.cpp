@@ -46,6 +46,8 @@ void editHeader(std::string& image, const jet::Format& f, const std::function<vo
     jet::rc4(jet::kHeaderMaskKey, 4, bytesOf(image, jet::kHeaderMaskStart), f.headerMaskedSize);
 }
 
+// Every value of every table as text: type, integer, the number's bits, text
+// and bytes.
 std::vector<std::vector<std::u16string>> readAll(jet::Database& db) {
     std::vector<std::vector<std::u16string>> out;
     for (const auto& name : db.tableNames()) {
@@ -53,10 +55,14 @@ std::vector<std::vector<std::u16string>> readAll(jet::Database& db) {
         engine::Row row;
         while (t->next(row)) {
             std::vector<std::u16string> r{name};
-            for (const auto& v : row)
-                r.push_back(v.text + u"|" + std::u16string(v.bytes.begin(), v.bytes.end()) + u"|" +
-                            static_cast<char16_t>(v.type) + static_cast<char16_t>(v.integer) +
-                            static_cast<char16_t>(v.number * 1000));
+            for (const auto& v : row) {
+                std::uint64_t bits;
+                std::memcpy(&bits, &v.number, sizeof bits);
+                const std::string head = std::to_string(static_cast<int>(v.type)) + "|" +
+                                         std::to_string(v.integer) + "|" + std::to_string(bits) + "|" +
+                                         v.bytes + "|";
+                r.push_back(std::u16string(head.begin(), head.end()) + v.text);
+            }
             out.push_back(std::move(r));
         }
     }
