@@ -416,9 +416,7 @@ void RowEncoder::encode(const Row& row, std::uint64_t rowNumber, std::string& ou
         // Encode variable values first, so long values can leave the row when
         // keeping them inline would overflow it.
         enum : std::uint8_t { kInline, kOutside };
-        // Trailer estimate; Jet 3 may add a jump byte per 256 bytes of row.
-        std::size_t size = out.size() + countSize * (layout_.varCount + 2) + maskSize +
-                           (countSize == 1 ? format_.maxRowSize() / 256 : 0);
+        std::size_t size = out.size() + countSize * (layout_.varCount + 2) + maskSize;
         for (std::size_t i = 0; i < n; ++i) {
             const ColumnLayout& c = layout_.columns[i];
             if (c.fixed || row[i].isNull()) continue;
@@ -431,7 +429,14 @@ void RowEncoder::encode(const Row& row, std::uint64_t rowNumber, std::string& ou
                 size += longPayloads_[i].size();
             }
         }
-        while (size > format_.maxRowSize()) {
+        // Jet 3 adds a jump byte per 256 bytes of row.
+        auto withJumps = [&](std::size_t bytes) {
+            if (countSize == 2) return bytes;
+            std::size_t jumps = 0;
+            while ((bytes + jumps - 1) / 256 != jumps) jumps = (bytes + jumps - 1) / 256;
+            return bytes + jumps;
+        };
+        while (withJumps(size) > format_.maxRowSize()) {
             std::size_t largest = n;
             for (std::size_t i = 0; i < n; ++i) {
                 const ColumnLayout& c = layout_.columns[i];
@@ -444,9 +449,9 @@ void RowEncoder::encode(const Row& row, std::uint64_t rowNumber, std::string& ou
             longPlacement_[largest] = kOutside;
             size -= longPayloads_[largest].size();
         }
-        if (size > format_.maxRowSize())
+        if (withJumps(size) > format_.maxRowSize())
             throw Error(layout_.name, {}, rowNumber,
-                        "the row needs " + std::to_string(size) + " bytes; a Jet " + std::to_string(format_.version) + " row holds at most " +
+                        "the row needs " + std::to_string(withJumps(size)) + " bytes; a Jet " + std::to_string(format_.version) + " row holds at most " +
                             std::to_string(format_.maxRowSize()));
 
         std::uint16_t offsets[kMaxColumns + 1];
