@@ -14,6 +14,7 @@ inline constexpr std::size_t kRecordHeaderSize = 4;
 inline constexpr std::size_t kMaxRecordData = 8224;
 
 // Record types ([MS-XLS] 2.3 Record Enumeration).
+inline constexpr std::uint16_t kRecordEof = 0x000A;          // EOF
 inline constexpr std::uint16_t kRecordBlank = 0x0201;        // Blank
 inline constexpr std::uint16_t kRecordBof = 0x0809;          // BOF
 inline constexpr std::uint16_t kRecordBoolErr = 0x0205;      // BoolErr
@@ -26,7 +27,6 @@ inline constexpr std::uint16_t kRecordDate1904 = 0x0022;     // Date1904
 inline constexpr std::uint16_t kRecordDbCell = 0x00D7;       // DBCell
 inline constexpr std::uint16_t kRecordDefColWidth = 0x0055;  // DefColWidth
 inline constexpr std::uint16_t kRecordDimensions = 0x0200;   // Dimensions
-inline constexpr std::uint16_t kRecordEof = 0x000A;          // EOF
 inline constexpr std::uint16_t kRecordExtSst = 0x00FF;       // ExtSST
 inline constexpr std::uint16_t kRecordFont = 0x0031;         // Font
 inline constexpr std::uint16_t kRecordFormat = 0x041E;       // Format
@@ -40,6 +40,30 @@ inline constexpr std::uint16_t kRecordStyle = 0x0293;        // Style
 inline constexpr std::uint16_t kRecordWindow1 = 0x003D;      // Window1
 inline constexpr std::uint16_t kRecordWindow2 = 0x023E;      // Window2
 inline constexpr std::uint16_t kRecordXf = 0x00E0;           // XF
+
+// Records read or patched when a sheet is added to an existing workbook.
+inline constexpr std::uint16_t kRecordFilePass = 0x002F;  // FilePass (encryption)
+inline constexpr std::uint16_t kRecordSupBook = 0x01AE;   // SupBook
+inline constexpr std::uint16_t kRecordXfCrc = 0x087C;     // XFCRC
+// Records of the globals that follow SST and ExtSST (2.1.7.20.3): a missing
+// string table goes before the first of them.
+inline constexpr std::uint16_t kRecordsAfterSst[] = {
+    0x0801 /* WebPub */,   0x080B /* WOpt */,  0x0865 /* CrErr */,
+    0x0863 /* BookExt */,  0x0867 /* FeatHdr */, 0x0876 /* DConn */,
+    0x0896 /* Theme */,    0x089B /* CompressPictures */, 0x088C /* Compat12 */,
+    0x0897 /* GUIDTypeLib */, kRecordEof};
+// SupBook of the workbook's own sheets: cch field 0x0401 (SupBook); its ctab
+// counts the workbook's sheets.
+inline constexpr std::uint16_t kSupBookSelf = 0x0401;
+// XLUnicodeRichExtendedString flags: fExtSt, fRichSt.
+inline constexpr std::uint8_t kStringExt = 0x04;
+inline constexpr std::uint8_t kStringRich = 0x08;
+// XF records a workbook may hold (XFCRC cxfs, 2.1.7.20.3 XFS), and Format
+// records (FORMATTING: at most 218).
+inline constexpr std::size_t kMaxXfs = 4050;
+inline constexpr std::size_t kMaxFormats = 218;
+inline constexpr std::uint16_t kFirstCustomFormat = 164;
+inline constexpr std::size_t kXfSize = 20;
 
 // Records the substream grammars require, written with constant content
 // ([MS-XLS] 2.1.7.20.3 Globals substream, 2.1.7.20.5 Worksheet substream,
@@ -142,6 +166,8 @@ inline constexpr std::uint16_t kRowFlagsReserved = 0x0100;
 // Window2 flags: gridlines, headers, zeros, default header colour, outline
 // symbols, selected, shown in the window ([MS-XLS] Window2).
 inline constexpr std::uint16_t kWindow2SelectedSheet = 0x06B6;
+// The same for a sheet added beside the active one: neither selected nor shown.
+inline constexpr std::uint16_t kWindow2OtherSheet = 0x00B6;
 
 // Window1 flags: horizontal and vertical scroll bars, sheet tabs ([MS-XLS] Window1).
 inline constexpr std::uint16_t kWindow1Flags = 0x0038;

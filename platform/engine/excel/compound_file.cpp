@@ -1,6 +1,9 @@
 #include "compound_file.h"
 
 #include <gsf/gsf-doc-meta-data.h>
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-memory.h>
 #include <gsf/gsf-meta-names.h>
 #include <gsf/gsf-msole-utils.h>
 #include <gsf/gsf-outfile-msole.h>
@@ -16,9 +19,53 @@
 #include <vector>
 
 #include "core/error_codes.h"
+#include "workbook_reader.h"
 
 namespace excel {
+
+struct CompoundInput::Impl {
+    GsfInput* memory = nullptr;
+    GsfInfile* root = nullptr;
+    ~Impl() {
+        if (root) g_object_unref(root);
+        if (memory) g_object_unref(memory);
+    }
+};
+
 namespace {
+
+// The compound file signature ([MS-CFB] 2.2 Compound File Header).
+constexpr std::uint8_t kCfbSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+
+bool isWorkbookName(const char* name) { return name && g_ascii_strcasecmp(name, "Workbook") == 0; }
+
+// Reads a whole stream; false when the container's chains do not hold it.
+bool readStream(GsfInput* in, const std::function<bool(const guint8*, std::size_t)>& take) {
+    gsf_off_t left = gsf_input_size(in);
+    if (left < 0 || gsf_input_seek(in, 0, G_SEEK_SET)) return false;  // TRUE on error
+    while (left > 0) {
+        std::size_t n = static_cast<std::size_t>(std::min<gsf_off_t>(left, 65536));
+        const guint8* p = gsf_input_read(in, n, nullptr);
+        if (!p || !take(p, n)) return false;
+        left -= static_cast<gsf_off_t>(n);
+    }
+    return true;
+}
+
+// Reads every stream below `dir`, so damage shows before anything is written.
+bool readable(GsfInfile* dir, int depth) {
+    if (depth > 64) return false;
+    for (int i = 0; i < gsf_infile_num_children(dir); ++i) {
+        GsfInput* child = gsf_infile_child_by_index(dir, i);
+        if (!child) return false;
+        bool ok = GSF_IS_INFILE(child) && gsf_infile_num_children(GSF_INFILE(child)) >= 0
+                      ? readable(GSF_INFILE(child), depth + 1)
+                      : readStream(child, [](const guint8*, std::size_t) { return true; });
+        g_object_unref(child);
+        if (!ok) return false;
+    }
+    return true;
+}
 
 // CLSID of an Excel 97-2003 workbook in the root entry, in the byte order of the
 // directory entry ([MS-CFB] 2.6.1; {00020820-0000-0000-C000-000000000046}).
@@ -81,7 +128,8 @@ public:
                                         : QStringLiteral("the container could not be built")));
     }
 
-    void run(const std::function<void(ByteSink&)>& produce);
+    void run(const std::function<void(ByteSink&)>& produce, const CompoundInput* copyFrom);
+    void copyTree(GsfInfile* in, GsfOutfile* out, bool root);
 
     // The SummaryInformation and DocumentSummaryInformation property sets
     // ([MS-OLEPS]), written by libgsf: they name the application.
@@ -138,7 +186,34 @@ private:
     std::vector<std::uint8_t> buf_;
 };
 
-void Writer::run(const std::function<void(ByteSink&)>& produce) {
+void Writer::copyTree(GsfInfile* in, GsfOutfile* out, bool root) {
+    for (int i = 0; i < gsf_infile_num_children(in); ++i) {
+        const char* name = gsf_infile_name_by_index(in, i);
+        if (root && isWorkbookName(name)) continue;
+        GPtr<GsfInput> child(gsf_infile_child_by_index(in, i));
+        if (!child || !name) fail(GSF_OUTPUT(out));
+        const bool dir =
+            GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0;
+        GPtr<GsfOutput> copy(gsf_outfile_new_child(out, name, dir));
+        if (!copy) fail(GSF_OUTPUT(out));
+        if (dir) {
+            guint8 clsid[16];
+            if (GSF_IS_INFILE_MSOLE(child.get()) &&
+                gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(child.get()), clsid)) {
+                gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(copy.get()), clsid);
+            }
+            copyTree(GSF_INFILE(child.get()), GSF_OUTFILE(copy.get()), false);
+        } else {
+            bool ok = readStream(child.get(), [&](const guint8* p, std::size_t n) {
+                return gsf_output_write(copy.get(), n, p) != FALSE;
+            });
+            if (!ok) fail(copy.get());
+        }
+        closeChecked(copy.get());
+    }
+}
+
+void Writer::run(const std::function<void(ByteSink&)>& produce, const CompoundInput* copyFrom) {
     cookie_io_functions_t io{};
     io.write = cookieWrite;
     io.seek = cookieSeek;
@@ -150,7 +225,12 @@ void Writer::run(const std::function<void(ByteSink&)>& produce) {
     if (!sink) fail(nullptr);
     GPtr<GsfOutfile> ole(gsf_outfile_msole_new(sink.get()));
     if (!ole) fail(sink.get());
-    gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(ole.get()), kExcelClsid);
+    guint8 rootClass[16];
+    std::memcpy(rootClass, kExcelClsid, sizeof rootClass);
+    if (copyFrom) {
+        gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(copyFrom->impl().root), rootClass);
+    }
+    gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(ole.get()), rootClass);
     GPtr<GsfOutput> stream(gsf_outfile_new_child(ole.get(), "Workbook", FALSE));
     if (!stream) fail(GSF_OUTPUT(ole.get()));
 
@@ -159,7 +239,11 @@ void Writer::run(const std::function<void(ByteSink&)>& produce) {
         produce(bytes);
         bytes.flush();
         closeChecked(stream.get());
-        writeSummaries(ole.get());
+        if (copyFrom) {
+            copyTree(copyFrom->impl().root, ole.get(), true);
+        } else {
+            writeSummaries(ole.get());
+        }
         closeChecked(GSF_OUTPUT(ole.get()));  // closes the sink too
         closeChecked(sink.get());
         if (std::fflush(file.get()) != 0) fail(nullptr);
@@ -202,8 +286,48 @@ void raiseFileError(int error, const QString& displayPath, const QString& action
 }
 
 void writeCompoundFile(int fd, const QString& displayPath,
-                       const std::function<void(ByteSink&)>& produce) {
-    Writer(fd, displayPath).run(produce);
+                       const std::function<void(ByteSink&)>& produce,
+                       const CompoundInput* copyFrom) {
+    Writer(fd, displayPath).run(produce, copyFrom);
 }
+
+CompoundInput::CompoundInput(std::vector<std::uint8_t> bytes, const QString& displayPath)
+    : bytes_(std::move(bytes)), impl_(std::make_unique<Impl>()) {
+    auto refuse = [&](const QString& why) { raiseNotWorkbook(displayPath, why); };
+    if (bytes_.empty()) refuse(QStringLiteral("the file is empty"));
+    if (bytes_.size() < sizeof kCfbSignature ||
+        std::memcmp(bytes_.data(), kCfbSignature, sizeof kCfbSignature) != 0) {
+        refuse(QStringLiteral("it is not an Excel 97-2003 (.xls) file"));
+    }
+    impl_->memory =
+        gsf_input_memory_new(bytes_.data(), static_cast<gsf_off_t>(bytes_.size()), FALSE);
+    if (!impl_->memory) refuse(QStringLiteral("it cannot be read"));
+    impl_->root = gsf_infile_msole_new(impl_->memory, nullptr);
+    if (!impl_->root || !readable(impl_->root, 0)) {
+        refuse(QStringLiteral("its compound-file structure is damaged"));
+    }
+    GsfInput* stream = nullptr;
+    bool book = false;
+    for (int i = 0; i < gsf_infile_num_children(impl_->root); ++i) {
+        const char* name = gsf_infile_name_by_index(impl_->root, i);
+        if (isWorkbookName(name) && !stream) stream = gsf_infile_child_by_index(impl_->root, i);
+        if (name && g_ascii_strcasecmp(name, "Book") == 0) book = true;
+    }
+    if (!stream) {
+        refuse(book ? QStringLiteral("it was saved by Excel 5.0/95, an older format")
+                    : QStringLiteral("it holds no workbook"));
+    }
+    GPtr<GsfInput> owned(stream);
+    if (GSF_IS_INFILE(stream) && gsf_infile_num_children(GSF_INFILE(stream)) >= 0) {
+        refuse(QStringLiteral("its workbook is not a stream"));
+    }
+    bool ok = readStream(stream, [&](const guint8* p, std::size_t n) {
+        workbook_.insert(workbook_.end(), p, p + n);
+        return true;
+    });
+    if (!ok) refuse(QStringLiteral("its compound-file structure is damaged"));
+}
+
+CompoundInput::~CompoundInput() = default;
 
 }  // namespace excel

@@ -24,13 +24,18 @@ namespace excel {
 // : \ / ? * [ ] or a control character, not starting or ending with an apostrophe.
 void checkSheetName(std::u16string_view sheet);
 
-// One new workbook with one worksheet named `sheet`: row 1 holds the column names,
-// then one row per addRow() in the order given.
+// A worksheet named `sheet`: row 1 holds the column names, then one row per
+// addRow() in the order given. Without a file at the path, a new workbook holds
+// it; an existing Excel 97-2003 workbook gets it as its last sheet, everything
+// else in the file kept as it was, and is replaced whole by commit().
 class SheetExport {
 public:
     // Checks, in this order: `path` not empty (3044); the sheet name (3125); at
-    // most 256 columns (3437); the folder exists (3044) and is writable (3051);
-    // no file at `path` yet (3436: an existing workbook is never touched).
+    // most 256 columns (3437); the folder exists (3044) and is writable (3051).
+    // A file at `path` must be a readable and writable (3051) Excel 97-2003
+    // workbook, not encrypted nor damaged (3274), without a sheet of that name,
+    // compared regardless of case (3010), with room for the cell formats (3437).
+    // The file is not touched by any of these refusals.
     SheetExport(const std::string& path, std::u16string_view sheet,
                 std::vector<engine::Column> columns);
     ~SheetExport();
@@ -47,11 +52,14 @@ public:
     void addRow(const engine::Row& row);
 
     // Writes the workbook. Throws 3026 when the disk is full, 3051 without write
-    // permission, 3436 if a file appeared at `path` meanwhile or writing failed;
-    // the temporary file is removed on every failure.
+    // permission, 3436 if a file appeared at `path` meanwhile (or an existing
+    // workbook changed meanwhile) or writing failed; the temporary file is removed
+    // on every failure, and an existing workbook stays byte for byte as it was.
     void commit();
 
 private:
+    void openExisting();
+    void commitExisting();
     struct State;
     std::unique_ptr<State> state_;
 };

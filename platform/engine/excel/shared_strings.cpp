@@ -81,7 +81,7 @@ std::uint32_t SharedStrings::add(std::u16string_view text) {
     std::size_t s = hash & mask;
     for (; slots_[s] != 0; s = (s + 1) & mask) {
         std::uint32_t i = slots_[s] - 1;
-        if (hashes_[i] == hash && equals(i, text, compressed)) return i;
+        if (hashes_[i] == hash && equals(i, text, compressed)) return firstIndex_ + i;
     }
 
     // A string never spans chunks: at most 3 + 2 * 32767 bytes, well under a chunk.
@@ -109,29 +109,23 @@ std::uint32_t SharedStrings::add(std::u16string_view text) {
     slots_[s] = index + 1;
     chunkUsed_ += size;
     encodedBytes_ += size;
-    return index;
+    return firstIndex_ + index;
 }
 
-void SharedStrings::write(RecordWriter& w) const {
-    const std::uint32_t unique = uniqueCount();
+std::uint32_t SharedStrings::bucketSize(std::uint32_t unique) {
     std::uint32_t bucket = (unique + biff::kExtSstMaxBuckets - 1) / biff::kExtSstMaxBuckets;
-    if (bucket < biff::kExtSstMinBucket) bucket = biff::kExtSstMinBucket;
+    return bucket < biff::kExtSstMinBucket ? biff::kExtSstMinBucket : bucket;
+}
 
-    Payload ext;
-    ext.u16(static_cast<std::uint16_t>(bucket));
-
-    Payload head;
-    head.u32(total_).u32(unique);
-    w.begin(biff::kRecordSst);
-    w.put(head.data(), head.size());
-    for (std::uint32_t i = 0; i < unique; ++i) {
+void SharedStrings::writeStrings(RecordWriter& w, std::uint32_t bucket, Payload& ext) const {
+    for (std::uint32_t i = 0; i < uniqueCount(); ++i) {
         auto bytes = reinterpret_cast<const std::uint8_t*>(entry(i).data());
         const std::size_t cch = bytes[0] | bytes[1] << 8;
         const bool highByte = bytes[2] & biff::kStringHighByte;
         // The header and the first character stay in one record: a string never
         // starts with its header alone at the end of a record.
         w.keepTogether(kStringHeader + (cch > 0 ? (highByte ? 2 : 1) : 0));
-        if (i % bucket == 0) {
+        if ((firstIndex_ + i) % bucket == 0) {
             ext.u32(static_cast<std::uint32_t>(w.position()))
                 .u16(static_cast<std::uint16_t>(w.offsetInRecord()))
                 .u16(0);
@@ -139,8 +133,26 @@ void SharedStrings::write(RecordWriter& w) const {
         w.put(bytes, kStringHeader);
         w.putChars(bytes + kStringHeader, cch, highByte);
     }
+}
+
+void SharedStrings::write(RecordWriter& w) const {
+    const std::uint32_t bucket = bucketSize(firstIndex_ + uniqueCount());
+    Payload ext;
+    ext.u16(static_cast<std::uint16_t>(bucket));
+    Payload head;
+    head.u32(total_).u32(firstIndex_ + uniqueCount());
+    w.begin(biff::kRecordSst);
+    w.put(head.data(), head.size());
+    writeStrings(w, bucket, ext);
     w.end();
     w.record(biff::kRecordExtSst, ext);
+}
+
+void SharedStrings::writeContinuation(RecordWriter& w, std::uint32_t bucket, Payload& ext) const {
+    if (uniqueCount() == 0) return;
+    w.begin(biff::kRecordContinue);
+    writeStrings(w, bucket, ext);
+    w.end();
 }
 
 }  // namespace excel

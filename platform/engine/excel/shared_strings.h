@@ -17,6 +17,9 @@ namespace excel {
 
 class SharedStrings {
 public:
+    // `firstIndex`: strings already in the workbook's table, before these.
+    explicit SharedStrings(std::uint32_t firstIndex = 0) : firstIndex_(firstIndex) {}
+
     // Returns the string's index in the table, adding it when new; counts one use.
     // The caller keeps text at most 32767 characters.
     std::uint32_t add(std::u16string_view text);
@@ -29,8 +32,18 @@ public:
     // SST and its CONTINUE records, then ExtSST.
     void write(RecordWriter& w) const;
 
+    // Strings added after an existing table, whose own records were just written:
+    // CONTINUE records holding these strings (none when there are none). Every
+    // string whose whole-table index is a multiple of `bucket` gets its ExtSST
+    // entry (position, offset in record, reserved) appended to `ext`.
+    void writeContinuation(RecordWriter& w, std::uint32_t bucket, Payload& ext) const;
+
+    // ExtSST's strings per bucket for a table of `unique` strings.
+    static std::uint32_t bucketSize(std::uint32_t unique);
+
 private:
     std::string_view entry(std::uint32_t index) const;
+    void writeStrings(RecordWriter& w, std::uint32_t bucket, Payload& ext) const;
     bool equals(std::uint32_t index, std::u16string_view text, bool compressed) const;
     void grow();
 
@@ -39,6 +52,7 @@ private:
     std::vector<std::uint32_t> locations_;  // chunk << kChunkBits | offset
     std::vector<std::uint32_t> hashes_;
     std::vector<std::uint32_t> slots_;  // index + 1, 0 = empty
+    std::uint32_t firstIndex_ = 0;
     std::uint32_t total_ = 0;
     std::uint64_t encodedBytes_ = 0;
 };

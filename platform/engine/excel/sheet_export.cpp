@@ -11,7 +11,9 @@
 #include "compound_file.h"
 #include "core/error_codes.h"
 #include "excel.h"
+#include "workbook_append.h"
 #include "workbook_globals.h"
+#include "workbook_reader.h"
 #include "worksheet.h"
 
 namespace excel {
@@ -122,6 +124,53 @@ void checkSheetName(std::u16string_view sheet) {
     }
 }
 
+namespace {
+
+// Reads the whole file; the compound-file reader works from memory.
+std::vector<std::uint8_t> readWholeFile(const std::string& path, const QString& display) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) raiseFileError(errno, display, QStringLiteral("open"));
+    std::vector<std::uint8_t> bytes;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+        if (static_cast<std::uint64_t>(st.st_size) > kMaxStreamBytes + (std::uint64_t{1} << 26)) {
+            ::close(fd);
+            raiseNotWorkbook(display, QStringLiteral("it is larger than an Excel 8.0 file can be"));
+        }
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    }
+    std::uint8_t buf[1 << 16];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            int error = errno;
+            ::close(fd);
+            raiseFileError(error, display, QStringLiteral("read"));
+        }
+        if (n == 0) break;
+        bytes.insert(bytes.end(), buf, buf + n);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// Makes a new name durable too; the data already is, so a failure here is moot.
+void syncFolder(const std::string& folder) {
+    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+}  // namespace
+
 struct SheetExport::State {
     std::string path;
     std::string folder;
@@ -132,6 +181,11 @@ struct SheetExport::State {
     std::optional<Worksheet> worksheet;
     std::optional<converti::Error> failure;
     bool committed = false;
+    // An existing workbook the sheet is added to.
+    std::unique_ptr<CompoundInput> input;
+    WorkbookLayout layout;
+    AppendPlan plan;
+    struct stat original {};
 };
 
 SheetExport::SheetExport(const std::string& path, std::u16string_view sheet,
@@ -168,11 +222,46 @@ SheetExport::SheetExport(const std::string& path, std::u16string_view sheet,
     if (::access(s.folder.c_str(), W_OK | X_OK) != 0) {
         raiseFileError(errno, s.display, QStringLiteral("create"));
     }
-    if (::lstat(path.c_str(), &st) == 0) raiseExists(s.display);
-    if (errno != ENOENT) raiseFileError(errno, s.display, QStringLiteral("create"));
-
     s.sheet.assign(sheet);
+    if (::lstat(path.c_str(), &st) == 0) {
+        openExisting();
+        s.strings = SharedStrings(s.layout.sstUnique);
+        s.worksheet.emplace(columns, s.strings, s.plan.xfs, false);
+        return;
+    }
+    if (errno != ENOENT) raiseFileError(errno, s.display, QStringLiteral("create"));
     s.worksheet.emplace(columns, s.strings);
+}
+
+void SheetExport::openExisting() {
+    State& s = *state_;
+    if (std::filesystem::is_symlink(s.path)) {
+        // The link stays; the workbook it names is replaced.
+        std::error_code error;
+        std::filesystem::path target = std::filesystem::canonical(s.path, error);
+        if (error) raiseFileError(error.value(), s.display, QStringLiteral("open"));
+        s.path = target.string();
+        s.base = target.filename().string();
+        s.folder = target.parent_path().string();
+    }
+    if (::stat(s.path.c_str(), &s.original) != 0) {
+        raiseFileError(errno, s.display, QStringLiteral("open"));
+    }
+    if (!S_ISREG(s.original.st_mode)) {
+        raiseNotWorkbook(s.display, QStringLiteral("it is not a file"));
+    }
+    if (::access(s.path.c_str(), R_OK | W_OK) != 0 ||
+        ::access(s.folder.c_str(), W_OK | X_OK) != 0) {
+        raiseFileError(errno, s.display, QStringLiteral("open"));
+    }
+    s.input = std::make_unique<CompoundInput>(readWholeFile(s.path, s.display), s.display);
+    const std::vector<std::uint8_t>& stream = s.input->workbook();
+    s.layout = readWorkbook(stream.data(), stream.size(), s.display);
+    if (hasSheetNamed(s.layout, s.sheet)) {
+        engine::raise(engine::kErrTableExists,
+                      QStringLiteral("Table '%1' already exists.").arg(qs(s.sheet)));
+    }
+    s.plan = planAppend(s.layout);
 }
 
 SheetExport::~SheetExport() = default;
@@ -184,7 +273,8 @@ void SheetExport::addRow(const engine::Row& row) {
     if (s.failure) throw *s.failure;
     try {
         s.worksheet->addRow(row);
-        if (s.worksheet->estimatedSize() + s.strings.encodedBytes() / 64 * 65 + 65536 >
+        const std::uint64_t existing = s.input ? s.input->workbook().size() : 0;
+        if (existing + s.worksheet->estimatedSize() + s.strings.encodedBytes() / 64 * 65 + 65536 >
             kMaxStreamBytes) {
             engine::raise(engine::kErrSheetFull,
                           QStringLiteral("The workbook would pass the 2 GB an Excel 8.0 file "
@@ -209,6 +299,10 @@ void SheetExport::commit() {
         engine::raise(engine::kErrReservedError,
                       QStringLiteral("The workbook '%1' was already written.").arg(s.display));
     }
+    if (s.input) {
+        commitExisting();
+        return;
+    }
     TempFile temp(s.folder, s.base, s.display);
     writeCompoundFile(temp.fd(), s.display, [&](ByteSink& sink) {
         std::vector<SheetEntry> sheets{{s.sheet, 0}};
@@ -222,12 +316,47 @@ void SheetExport::commit() {
     moveIntoPlace(temp.path(), s.path, s.display);
     temp.keep();
     s.committed = true;
-    // Make the new name durable too; the data already is, so a failure here is moot.
-    int dir = ::open(s.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+    syncFolder(s.folder);
+}
+
+void SheetExport::commitExisting() {
+    State& s = *state_;
+    auto unchanged = [&] {
+        struct stat now {};
+        if (::stat(s.path.c_str(), &now) != 0 || !sameFile(now, s.original)) {
+            engine::raise(engine::kErrCreateFailed,
+                          QStringLiteral("The workbook '%1' was changed by another program while "
+                                         "the rows were copied; it is left as it is.")
+                              .arg(s.display));
+        }
+    };
+    unchanged();
+    TempFile temp(s.folder, s.base, s.display);
+    // The replacement keeps the workbook's permissions, and its owner where we may.
+    if (::fchmod(temp.fd(), s.original.st_mode & 07777) != 0) {
+        raiseFileError(errno, s.display, QStringLiteral("write"));
     }
+    if (::geteuid() == 0 && ::fchown(temp.fd(), s.original.st_uid, s.original.st_gid) != 0) {
+        raiseFileError(errno, s.display, QStringLiteral("write"));
+    }
+    const std::vector<std::uint8_t>& stream = s.input->workbook();
+    writeCompoundFile(
+        temp.fd(), s.display,
+        [&](ByteSink& sink) {
+            RecordWriter w(sink);
+            writeWithSheet(w, stream.data(), stream.size(), s.layout, s.plan, s.sheet, s.strings,
+                           *s.worksheet);
+        },
+        s.input.get());
+    if (::fsync(temp.fd()) != 0) raiseFileError(errno, s.display, QStringLiteral("write"));
+    if (int error = temp.close()) raiseFileError(error, s.display, QStringLiteral("write"));
+    unchanged();
+    if (::rename(temp.path().c_str(), s.path.c_str()) != 0) {
+        raiseFileError(errno, s.display, QStringLiteral("save"));
+    }
+    temp.keep();
+    s.committed = true;
+    syncFolder(s.folder);
 }
 
 }  // namespace excel

@@ -20,9 +20,6 @@ constexpr FormatEntry kFormats[] = {
     {41, u"_-* #,##0_-;\\-* #,##0_-;_-* \"-\"_-;_-@_-"},
     {44, u"_-\"$\"* #,##0.00_-;\\-\"$\"* #,##0.00_-;_-\"$\"* \"-\"??_-;_-@_-"},
     {43, u"_-* #,##0.00_-;\\-* #,##0.00_-;_-* \"-\"??_-;_-@_-"},
-    {biff::kFormatCurrency, u"#,##0.00"},
-    {biff::kFormatDate, u"yyyy-mm-dd"},
-    {biff::kFormatDateTime, u"yyyy-mm-dd hh:mm:ss"},
 };
 
 // The cell XFs after the default one, in index order from kXfCurrency.
@@ -41,7 +38,7 @@ void u16Record(RecordWriter& w, std::uint16_t type, std::uint16_t value) {
     w.record(type, Payload().u16(value));
 }
 
-void xf(RecordWriter& w, std::uint16_t format, bool style, std::uint8_t usedAttrs) {
+Payload xfData(std::uint16_t format, bool style, std::uint8_t usedAttrs) {
     Payload p;
     p.u16(0);  // font 0
     p.u16(format);
@@ -50,7 +47,11 @@ void xf(RecordWriter& w, std::uint16_t format, bool style, std::uint8_t usedAttr
     p.u8(usedAttrs);
     p.u32(0).u32(0);  // no borders
     p.u16(biff::kXfPatternColors);
-    w.record(biff::kRecordXf, p);
+    return p;
+}
+
+void xf(RecordWriter& w, std::uint16_t format, bool style, std::uint8_t usedAttrs) {
+    w.record(biff::kRecordXf, xfData(format, style, usedAttrs));
 }
 
 }  // namespace
@@ -98,6 +99,9 @@ void writeGlobals(RecordWriter& w, const std::vector<SheetEntry>& sheets,
     for (const FormatEntry& f : kFormats) {
         w.record(biff::kRecordFormat, Payload().u16(f.index).unicodeString(f.code));
     }
+    for (const OwnFormat& f : kOwnFormats) {
+        w.record(biff::kRecordFormat, Payload().u16(f.number).unicodeString(f.code));
+    }
     // Style XF 0 is the Normal style and defines every attribute; the other style
     // XFs leave theirs to it. Cell XFs flag only what differs from Normal.
     xf(w, biff::kFormatGeneral, true, 0);
@@ -121,6 +125,10 @@ void writeGlobals(RecordWriter& w, const std::vector<SheetEntry>& sheets,
     w.record(biff::kRecordCountry, Payload().u16(biff::kCountryDefault).u16(biff::kCountryDefault));
     strings.write(w);
     w.record(biff::kRecordEof, nullptr, 0);
+}
+
+Payload cellXf(std::uint16_t format) {
+    return xfData(format, false, biff::kXfCellNumberAttr);
 }
 
 std::uint64_t globalsSize(const std::vector<SheetEntry>& sheets, const SharedStrings& strings) {

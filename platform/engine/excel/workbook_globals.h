@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "record_writer.h"
@@ -21,6 +22,17 @@ struct SheetEntry {
 
 void writeGlobals(RecordWriter& w, const std::vector<SheetEntry>& sheets,
                   const SharedStrings& strings);
+
+// The number formats this writer adds to the built-in ones, and the cell XF
+// (data of the XF record) that shows a number in one of them.
+struct OwnFormat {
+    std::uint16_t number;
+    std::u16string_view code;
+};
+inline constexpr OwnFormat kOwnFormats[] = {{biff::kFormatCurrency, u"#,##0.00"},
+                                            {biff::kFormatDate, u"yyyy-mm-dd"},
+                                            {biff::kFormatDateTime, u"yyyy-mm-dd hh:mm:ss"}};
+Payload cellXf(std::uint16_t format);
 
 // Bytes writeGlobals() writes for these sheets and strings (a sizing pass), so
 // the first sheet's offset is known before the globals are written.

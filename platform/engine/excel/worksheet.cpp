@@ -38,8 +38,14 @@ QString name(std::u16string_view s) { return QString::fromStdU16String(std::u16s
 
 }  // namespace
 
-Worksheet::Worksheet(const std::vector<engine::Column>& columns, SharedStrings& strings)
-    : columns_(columns), strings_(strings), cellWriter_(cells_), widths_(columns.size(), 0) {
+Worksheet::Worksheet(const std::vector<engine::Column>& columns, SharedStrings& strings,
+                     CellXfs xfs, bool selected)
+    : columns_(columns),
+      strings_(strings),
+      xfs_(xfs),
+      selected_(selected),
+      cellWriter_(cells_),
+      widths_(columns.size(), 0) {
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         if (columns_[c].name.size() > biff::kMaxCellChars) {
             engine::raise(engine::kErrFieldTooLong,
@@ -119,7 +125,7 @@ bool Worksheet::encode(std::uint16_t column, const engine::Value& v) {
             return false;  // no cell holds them: the cell stays empty
         case Type::Boolean:
             payload_.clear();
-            payload_.u16(rowNumber_).u16(column).u16(biff::kXfGeneral);
+            payload_.u16(rowNumber_).u16(column).u16(xfs_.general);
             payload_.u8(v.boolean ? 1 : 0).u8(biff::kBesBoolean);
             cellWriter_.record(biff::kRecordBoolErr, payload_);
             widen(column, 5);
@@ -127,22 +133,22 @@ bool Worksheet::encode(std::uint16_t column, const engine::Value& v) {
         case Type::Byte:
         case Type::Integer:
         case Type::Long:
-            number(column, static_cast<double>(v.integer), biff::kXfGeneral);
+            number(column, static_cast<double>(v.integer), xfs_.general);
             return true;
         case Type::Single:
         case Type::Double:
             if (!std::isfinite(v.number)) {
                 text(column, nonFiniteText(v.number));
             } else {
-                number(column, v.number, biff::kXfGeneral);
+                number(column, v.number, xfs_.general);
             }
             return true;
         case Type::Decimal:
-            number(column, decimalToDouble(v.decimal), biff::kXfGeneral);
+            number(column, decimalToDouble(v.decimal), xfs_.general);
             return true;
         case Type::Currency: {
             double amount = currencyToDouble(v.integer);
-            number(column, amount, biff::kXfCurrency);
+            number(column, amount, xfs_.currency);
             std::size_t digits = numberChars(std::trunc(std::fabs(amount)));
             widen(column, digits + digits / 3 + 4);
             return true;
@@ -150,7 +156,7 @@ bool Worksheet::encode(std::uint16_t column, const engine::Value& v) {
         case Type::Date:
             if (auto serial = dateSerial(v.number)) {
                 bool time = hasTimeOfDay(v.number);
-                number(column, *serial, time ? biff::kXfDateTime : biff::kXfDate);
+                number(column, *serial, time ? xfs_.dateTime : xfs_.date);
                 widen(column, time ? 19 : 10);
             } else {
                 text(column, isoDateText(v.number));
@@ -181,12 +187,12 @@ void Worksheet::number(std::uint16_t column, double v, std::uint16_t xf) {
         cellWriter_.record(biff::kRecordNumber, payload_);
     }
     // General shows at most about 11 characters of a number.
-    if (xf == biff::kXfGeneral) widen(column, std::min<std::size_t>(numberChars(v), 12));
+    if (xf == xfs_.general) widen(column, std::min<std::size_t>(numberChars(v), 12));
 }
 
 void Worksheet::text(std::uint16_t column, std::u16string_view s) {
     payload_.clear();
-    payload_.u16(rowNumber_).u16(column).u16(biff::kXfGeneral).u32(strings_.add(s));
+    payload_.u16(rowNumber_).u16(column).u16(xfs_.general).u32(strings_.add(s));
     cellWriter_.record(biff::kRecordLabelSst, payload_);
     widen(column, s.size());
 }
@@ -284,7 +290,7 @@ void Worksheet::writeWith(RecordWriter& w, const Offsets& known, Offsets& found)
     for (const ColumnRun& run : columnRuns()) {
         p.clear();
         p.u16(run.first).u16(run.last);
-        p.u16(static_cast<std::uint16_t>((run.chars + 2) * 256)).u16(biff::kXfGeneral);
+        p.u16(static_cast<std::uint16_t>((run.chars + 2) * 256)).u16(xfs_.general);
         p.u16(0).u16(0);
         w.record(biff::kRecordColInfo, p);
     }
@@ -301,7 +307,7 @@ void Worksheet::writeWith(RecordWriter& w, const Offsets& known, Offsets& found)
             p.clear();
             p.u16(static_cast<std::uint16_t>(r)).u16(rows_[r].firstColumn);
             p.u16(rows_[r].lastColumnPlusOne).u16(biff::kRowDefaultHeight).u16(0).u16(0);
-            p.u16(biff::kRowFlagsReserved).u16(biff::kXfGeneral);
+            p.u16(biff::kRowFlagsReserved).u16(xfs_.general);
             w.record(biff::kRecordRow, p);
         }
         cellStarts.clear();
@@ -324,7 +330,7 @@ void Worksheet::writeWith(RecordWriter& w, const Offsets& known, Offsets& found)
     }
 
     p.clear();
-    p.u16(biff::kWindow2SelectedSheet).u16(0).u16(0).u16(kIcvHeaderDefault).u16(0);
+    p.u16(selected_ ? biff::kWindow2SelectedSheet : biff::kWindow2OtherSheet).u16(0).u16(0).u16(kIcvHeaderDefault).u16(0);
     p.u16(0).u16(0).u32(0);
     w.record(biff::kRecordWindow2, p);
     w.record(biff::kRecordEof, nullptr, 0);

@@ -14,10 +14,21 @@
 
 namespace excel {
 
+// The cell XF indexes the sheet's cells use: those of a new workbook, or those
+// found or added in an existing one.
+struct CellXfs {
+    std::uint16_t general = biff::kXfGeneral;
+    std::uint16_t currency = biff::kXfCurrency;
+    std::uint16_t date = biff::kXfDate;
+    std::uint16_t dateTime = biff::kXfDateTime;
+};
+
 class Worksheet {
 public:
-    // Row 1 holds the column names. `strings` must outlive the worksheet.
-    Worksheet(const std::vector<engine::Column>& columns, SharedStrings& strings);
+    // Row 1 holds the column names. `strings` must outlive the worksheet. A sheet
+    // not `selected` is added beside the workbook's active sheet.
+    Worksheet(const std::vector<engine::Column>& columns, SharedStrings& strings,
+              CellXfs xfs = {}, bool selected = true);
     // The cell writer points into the worksheet's own buffer: it stays in place.
     Worksheet(const Worksheet&) = delete;
     Worksheet& operator=(const Worksheet&) = delete;
@@ -61,6 +72,8 @@ private:
 
     std::vector<engine::Column> columns_;
     SharedStrings& strings_;
+    CellXfs xfs_;
+    bool selected_;
     ChunkedBuffer cells_;
     RecordWriter cellWriter_;
     std::vector<RowExtent> rows_;

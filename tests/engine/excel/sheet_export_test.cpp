@@ -337,11 +337,11 @@ TEST(SheetExport, SheetNameRules) {
     }
 }
 
-TEST(SheetExport, ExistingWorkbookIsNeverTouched) {
+TEST(SheetExport, ExistingFileIsNeverReplacedByANewWorkbook) {
     TempDir dir;
     const std::string path = dir.file("there.xls");
     { std::ofstream(path) << "precious"; }
-    expectError(engine::kErrCreateFailed, [&] { excel::SheetExport(path, u"S", {{u"A"}}); });
+    expectError(engine::kErrNotExpectedFormat, [&] { excel::SheetExport(path, u"S", {{u"A"}}); });
 
     // A file that appears between the checks and commit() is not replaced either.
     const std::string later = dir.file("later.xls");

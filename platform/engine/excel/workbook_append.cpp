@@ -1,0 +1,255 @@
+#include "workbook_append.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <stdexcept>
+
+#include "core/error_codes.h"
+#include "workbook_globals.h"
+
+namespace excel {
+namespace {
+
+// A compound file of version 3 holds at most 2 GB ([MS-CFB] 2.2).
+constexpr std::uint64_t kMaxStreamBytes = 2'000'000'000;
+
+void putU16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+void putU32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+std::uint32_t u32At(const std::uint8_t* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::array<std::uint32_t, 256> crcTable() {
+    std::array<std::uint32_t, 256> t{};
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        std::uint32_t v = i << 24;
+        for (int bit = 0; bit < 8; ++bit) v = (v & 0x80000000u) ? (v << 1) ^ 0xAFu : v << 1;
+        t[i] = v;
+    }
+    return t;
+}
+
+// Copies a record, letting `patch` change its data first.
+template <typename Patch>
+void copyPatched(RecordWriter& w, const std::uint8_t* data, const RecordRef& r, Patch patch) {
+    std::vector<std::uint8_t> bytes(data + r.offset,
+                                    data + r.offset + biff::kRecordHeaderSize + r.size);
+    patch(bytes.data() + biff::kRecordHeaderSize);
+    w.framed(bytes.data(), bytes.size());
+}
+
+void copy(RecordWriter& w, const std::uint8_t* data, const RecordRef& r) {
+    w.framed(data + r.offset, biff::kRecordHeaderSize + r.size);
+}
+
+struct GlobalsInput {
+    const std::uint8_t* data;
+    const WorkbookLayout& layout;
+    const AppendPlan& plan;
+    std::u16string_view name;
+    const SharedStrings& strings;
+    std::uint32_t shift;        // bytes the globals grew by
+    std::uint32_t sheetOffset;  // the new sheet's BOF
+};
+
+void writeNewFormats(RecordWriter& w, const AppendPlan& plan) {
+    for (const AppendPlan::Format& f : plan.newFormats) {
+        w.record(biff::kRecordFormat, Payload().u16(f.number).unicodeString(f.code));
+    }
+}
+
+// Writes the existing SST and CONTINUE records with the counts raised, the new
+// strings after them, and a rebuilt ExtSST.
+void writeStringTable(RecordWriter& w, const GlobalsInput& in) {
+    const WorkbookLayout& l = in.layout;
+    const std::uint32_t unique = l.sstUnique + in.strings.uniqueCount();
+    const std::uint32_t bucket = SharedStrings::bucketSize(unique);
+    std::vector<std::uint64_t> starts;
+    for (std::size_t i = l.sst; i < l.sstEnd; ++i) {
+        starts.push_back(w.position());
+        if (i == l.sst) {
+            copyPatched(w, in.data, l.globals[i], [&](std::uint8_t* p) {
+                putU32(p, u32At(p) + in.strings.totalCount());
+                putU32(p + 4, unique);
+            });
+        } else {
+            copy(w, in.data, l.globals[i]);
+        }
+    }
+    Payload ext;
+    ext.u16(static_cast<std::uint16_t>(bucket));
+    for (std::uint32_t s = 0; s < l.sstUnique; s += bucket) {
+        const StringStart& at = l.stringStarts[s];
+        const std::uint32_t inRecord = biff::kRecordHeaderSize + at.offset;
+        ext.u32(static_cast<std::uint32_t>(starts[at.record - l.sst] + inRecord))
+            .u16(static_cast<std::uint16_t>(inRecord))
+            .u16(0);
+    }
+    in.strings.writeContinuation(w, bucket, ext);
+    w.record(biff::kRecordExtSst, ext);
+}
+
+void writeGlobals(RecordWriter& w, const GlobalsInput& in) {
+    const WorkbookLayout& l = in.layout;
+    for (std::size_t i = 0; i < l.globals.size(); ++i) {
+        const RecordRef& r = l.globals[i];
+        if (i == l.sstInsertAt && l.sst == WorkbookLayout::kNone) in.strings.write(w);
+        if (i == l.firstXf && l.lastFormat == WorkbookLayout::kNone) writeNewFormats(w, in.plan);
+        if (l.sst != WorkbookLayout::kNone && i > l.sst && i < l.sstEnd) continue;
+        if (i == l.extSst) continue;
+        if (i == l.sst) {
+            writeStringTable(w, in);
+            continue;
+        }
+        switch (r.type) {
+            case biff::kRecordBoundSheet:
+                copyPatched(w, in.data, r, [&](std::uint8_t* p) { putU32(p, u32At(p) + in.shift); });
+                if (i == l.lastBoundSheet) {
+                    Payload b;
+                    b.u32(in.sheetOffset).u8(0).u8(0);  // visible worksheet
+                    b.unicodeString(in.name, true);
+                    w.record(biff::kRecordBoundSheet, b);
+                }
+                continue;
+            case biff::kRecordFormat:
+                copy(w, in.data, r);
+                if (i == l.lastFormat) writeNewFormats(w, in.plan);
+                continue;
+            case biff::kRecordXf:
+                copy(w, in.data, r);
+                if (i == l.lastXf) {
+                    for (const auto& xf : in.plan.newXfs) w.record(biff::kRecordXf, xf.data(), xf.size());
+                }
+                continue;
+            default:
+                break;
+        }
+        if (i == l.xfCrc && !in.plan.newXfs.empty()) {
+            // Keeps Excel's extended formats (XFExt) valid: it ignores them when
+            // count or checksum do not match the XF records.
+            std::uint32_t crc = 0;
+            for (const auto& xf : l.xfs) crc = officeCrc(crc, xf.data(), xf.size());
+            for (const auto& xf : in.plan.newXfs) crc = officeCrc(crc, xf.data(), xf.size());
+            const auto count = static_cast<std::uint16_t>(l.xfs.size() + in.plan.newXfs.size());
+            copyPatched(w, in.data, r, [&](std::uint8_t* p) {
+                putU16(p + 14, count);
+                putU32(p + 16, crc);
+            });
+        } else if (i == l.selfSupBook) {
+            copyPatched(w, in.data, r, [&](std::uint8_t* p) {
+                putU16(p, static_cast<std::uint16_t>((p[0] | p[1] << 8) + 1));
+            });
+        } else if (i == l.rrTabId && r.size + 2u <= biff::kMaxRecordData && r.size % 2 == 0) {
+            // One more sheet identifier, above those in use.
+            const std::uint8_t* p = in.data + r.offset + biff::kRecordHeaderSize;
+            std::uint16_t top = 0;
+            for (std::size_t k = 0; k + 1 < r.size; k += 2) {
+                top = std::max<std::uint16_t>(top, static_cast<std::uint16_t>(p[k] | p[k + 1] << 8));
+            }
+            Payload ids;
+            ids.raw(p, r.size).u16(static_cast<std::uint16_t>(top + 1));
+            w.record(biff::kRecordRrTabId, ids);
+        } else {
+            copy(w, in.data, r);
+        }
+    }
+}
+
+}  // namespace
+
+std::uint32_t officeCrc(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
+    static const std::array<std::uint32_t, 256> table = crcTable();
+    for (std::size_t i = 0; i < size; ++i) {
+        crc = (crc << 8) ^ table[((crc >> 24) ^ data[i]) & 0xFF];
+    }
+    return crc;
+}
+
+AppendPlan planAppend(const WorkbookLayout& layout) {
+    AppendPlan plan;
+    plan.xfs.general = biff::kXfGeneral;  // the default cell XF every workbook has
+    std::uint16_t* targets[] = {&plan.xfs.currency, &plan.xfs.date, &plan.xfs.dateTime};
+    std::vector<std::uint16_t> used;
+    for (const ExistingFormat& f : layout.formats) used.push_back(f.number);
+    std::uint16_t candidate = biff::kFirstCustomFormat;
+    for (std::size_t k = 0; k < std::size(kOwnFormats); ++k) {
+        const OwnFormat& own = kOwnFormats[k];
+        std::uint16_t number = 0;
+        auto same = std::find_if(layout.formats.begin(), layout.formats.end(),
+                                 [&](const ExistingFormat& f) { return f.code == own.code; });
+        if (same != layout.formats.end()) {
+            number = same->number;
+        } else {
+            while (std::find(used.begin(), used.end(), candidate) != used.end()) ++candidate;
+            number = candidate;
+            used.push_back(number);
+            plan.newFormats.push_back({number, std::u16string(own.code)});
+        }
+        Payload xf = cellXf(number);
+        std::vector<std::uint8_t> bytes(xf.data(), xf.data() + xf.size());
+        auto existing = std::find(layout.xfs.begin() + 16, layout.xfs.end(), bytes);
+        if (existing != layout.xfs.end()) {
+            *targets[k] = static_cast<std::uint16_t>(existing - layout.xfs.begin());
+        } else {
+            *targets[k] = static_cast<std::uint16_t>(layout.xfs.size() + plan.newXfs.size());
+            plan.newXfs.push_back(std::move(bytes));
+        }
+    }
+    if (layout.formats.size() + plan.newFormats.size() > biff::kMaxFormats ||
+        layout.xfs.size() + plan.newXfs.size() > biff::kMaxXfs) {
+        engine::raise(engine::kErrSheetFull,
+                      QStringLiteral("The workbook already holds as many cell formats as an Excel "
+                                     "8.0 workbook can; the worksheet's dates and amounts need "
+                                     "%1 more.")
+                          .arg(plan.newXfs.size()));
+    }
+    return plan;
+}
+
+void writeWithSheet(RecordWriter& w, const std::uint8_t* data, std::size_t size,
+                    const WorkbookLayout& layout, const AppendPlan& plan, std::u16string_view name,
+                    const SharedStrings& strings, const Worksheet& sheet) {
+    // A sizing pass: the globals' new size gives the shift of every later offset.
+    GlobalsInput in{data, layout, plan, name, strings, 0, 0};
+    CountingSink counter;
+    RecordWriter sizing(counter);
+    writeGlobals(sizing, in);
+    const std::uint64_t rest = size - layout.globalsEnd;
+    if (counter.count + rest + sheet.estimatedSize() + strings.encodedBytes() / 64 * 65 >
+        kMaxStreamBytes) {
+        engine::raise(engine::kErrSheetFull,
+                      QStringLiteral("The workbook would pass the 2 GB an Excel 8.0 file holds."));
+    }
+    in.shift = static_cast<std::uint32_t>(counter.count - layout.globalsEnd);
+    in.sheetOffset = static_cast<std::uint32_t>(counter.count + rest);
+
+    const std::uint64_t start = w.position();
+    writeGlobals(w, in);
+    if (w.position() - start != counter.count) {
+        throw std::logic_error("workbook globals changed size between passes");
+    }
+    // The existing sheets as they are, but for Index's absolute offsets (ibXF and
+    // each DBCell's); DBCell's own offsets are relative and stay.
+    std::size_t from = layout.globalsEnd;
+    for (std::uint32_t at : layout.indexRecords) {
+        w.framed(data + from, at - from);
+        RecordRef r{biff::kRecordIndex, static_cast<std::uint16_t>(data[at + 2] | data[at + 3] << 8),
+                    at};
+        copyPatched(w, data, r, [&](std::uint8_t* p) {
+            for (std::size_t k = 12; k + 4 <= r.size; k += 4) {
+                if (std::uint32_t v = u32At(p + k)) putU32(p + k, v + in.shift);
+            }
+        });
+        from = at + biff::kRecordHeaderSize + r.size;
+    }
+    w.framed(data + from, size - from);
+    sheet.write(w);
+}
+
+}  // namespace excel

@@ -1,0 +1,272 @@
+#include "workbook_reader.h"
+
+#include <algorithm>
+
+#include "biff_records.h"
+#include "core/error_codes.h"
+
+namespace excel {
+namespace {
+
+std::uint16_t u16At(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint32_t u32At(const std::uint8_t* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+// Reads the strings of SST and its CONTINUE records in order, across record
+// boundaries as [MS-XLS] SST describes: characters resume after a fresh flags
+// byte, the other parts of a string simply continue.
+class SstCursor {
+public:
+    SstCursor(const std::uint8_t* data, const std::vector<RecordRef>& records, std::size_t first,
+              std::size_t end, const QString& display)
+        : data_(data), records_(records), rec_(first), end_(end), display_(display) {}
+
+    void skipHeader() { skip(8); }  // cstTotal, cstUnique
+
+    // Walks one XLUnicodeRichExtendedString, returning where it starts.
+    StringStart string() {
+        settle();
+        if (rec_ == end_) damaged();
+        StringStart start{static_cast<std::uint32_t>(rec_), off_};
+        std::size_t cch = byte() | byte() << 8;
+        std::uint8_t flags = byte();
+        std::size_t runs = 0;
+        std::uint32_t ext = 0;
+        if (flags & biff::kStringRich) runs = byte() | byte() << 8;
+        if (flags & biff::kStringExt) {
+            for (int i = 0; i < 4; ++i) ext |= static_cast<std::uint32_t>(byte()) << (8 * i);
+        }
+        bool high = flags & biff::kStringHighByte;
+        while (cch > 0) {
+            if (off_ == records_[rec_].size) {
+                ++rec_;
+                off_ = 0;
+                if (rec_ == end_ || records_[rec_].size == 0) damaged();
+                high = byte() & biff::kStringHighByte;
+                continue;
+            }
+            std::size_t width = high ? 2 : 1;
+            std::size_t fit = (records_[rec_].size - off_) / width;
+            if (fit == 0) damaged();  // half a character at a record's end
+            std::size_t n = std::min(fit, cch);
+            off_ += static_cast<std::uint32_t>(n * width);
+            cch -= n;
+        }
+        skip(runs * 4 + ext);
+        return start;
+    }
+
+    // True when every byte of the table was read.
+    bool atEnd() {
+        settle();
+        return rec_ == end_;
+    }
+
+private:
+    [[noreturn]] void damaged() {
+        raiseNotWorkbook(display_, QStringLiteral("its shared string table is damaged"));
+    }
+    void settle() {
+        while (rec_ < end_ && off_ == records_[rec_].size) {
+            ++rec_;
+            off_ = 0;
+        }
+    }
+    std::uint8_t byte() {
+        settle();
+        if (rec_ == end_) damaged();
+        return data_[records_[rec_].offset + biff::kRecordHeaderSize + off_++];
+    }
+    void skip(std::uint64_t n) {
+        while (n > 0) {
+            settle();
+            if (rec_ == end_) damaged();
+            std::uint64_t k = std::min<std::uint64_t>(n, records_[rec_].size - off_);
+            off_ += static_cast<std::uint32_t>(k);
+            n -= k;
+        }
+    }
+
+    const std::uint8_t* data_;
+    const std::vector<RecordRef>& records_;
+    std::size_t rec_;
+    std::size_t end_;
+    std::uint32_t off_ = 0;
+    const QString& display_;
+};
+
+// Reads an XLUnicodeString (2-byte count) or ShortXLUnicodeString (1-byte count)
+// that must lie within [p, end).
+bool readString(const std::uint8_t* p, const std::uint8_t* end, bool shortCount,
+                std::u16string& out) {
+    std::size_t header = shortCount ? 2 : 3;
+    if (end - p < static_cast<std::ptrdiff_t>(header)) return false;
+    std::size_t cch = shortCount ? p[0] : u16At(p);
+    bool high = p[header - 1] & biff::kStringHighByte;
+    p += header;
+    if (static_cast<std::size_t>(end - p) < cch * (high ? 2 : 1)) return false;
+    out.clear();
+    for (std::size_t i = 0; i < cch; ++i) out.push_back(high ? u16At(p + 2 * i) : p[i]);
+    return true;
+}
+
+}  // namespace
+
+void raiseNotWorkbook(const QString& display, const QString& why) {
+    engine::raise(engine::kErrNotExpectedFormat,
+                  QStringLiteral("External table is not in the expected format. The file '%1' "
+                                 "is not an Excel 97-2003 workbook a worksheet can be added to: "
+                                 "%2.")
+                      .arg(display, why));
+}
+
+WorkbookLayout readWorkbook(const std::uint8_t* data, std::size_t size, const QString& display) {
+    auto damaged = [&](const QString& why) { raiseNotWorkbook(display, why); };
+    if (size >= (std::uint64_t{1} << 31)) damaged(QStringLiteral("its workbook stream is too large"));
+    WorkbookLayout l;
+    std::size_t pos = 0;
+    auto next = [&]() {
+        if (size - pos < biff::kRecordHeaderSize) damaged(QStringLiteral("a record is cut short"));
+        RecordRef r{u16At(data + pos), u16At(data + pos + 2), static_cast<std::uint32_t>(pos)};
+        if (r.size > biff::kMaxRecordData || size - pos - biff::kRecordHeaderSize < r.size) {
+            damaged(QStringLiteral("a record is cut short"));
+        }
+        pos += biff::kRecordHeaderSize + r.size;
+        return r;
+    };
+
+    // The globals substream: BOF of BIFF8 globals, then records up to EOF.
+    if (size < biff::kRecordHeaderSize) damaged(QStringLiteral("its workbook stream is empty"));
+    RecordRef bof = next();
+    if (bof.type != biff::kRecordBof || bof.size < 4 ||
+        u16At(data + bof.offset + 4) != biff::kBofVersionBiff8 ||
+        u16At(data + bof.offset + 6) != biff::kBofWorkbookGlobals) {
+        damaged(QStringLiteral("it was not saved in the Excel 97-2003 (BIFF8) format"));
+    }
+    l.globals.push_back(bof);
+    for (;;) {
+        RecordRef r = next();
+        const std::size_t i = l.globals.size();
+        l.globals.push_back(r);
+        const std::uint8_t* p = data + r.offset + biff::kRecordHeaderSize;
+        switch (r.type) {
+            case biff::kRecordEof:
+                break;
+            case biff::kRecordBof:
+                damaged(QStringLiteral("its workbook globals are not closed"));
+            case biff::kRecordFilePass:
+                damaged(QStringLiteral("it is encrypted (protected with a password)"));
+            case biff::kRecordBoundSheet: {
+                ExistingSheet s;
+                if (r.size < 6 || !readString(p + 6, p + r.size, true, s.name)) {
+                    damaged(QStringLiteral("a sheet entry is damaged"));
+                }
+                s.offset = u32At(p);
+                l.sheets.push_back(std::move(s));
+                l.lastBoundSheet = i;
+                break;
+            }
+            case biff::kRecordXf:
+                if (r.size != biff::kXfSize) damaged(QStringLiteral("a cell format is damaged"));
+                if (l.firstXf == WorkbookLayout::kNone) l.firstXf = i;
+                l.lastXf = i;
+                l.xfs.emplace_back(p, p + r.size);
+                break;
+            case biff::kRecordFormat: {
+                ExistingFormat f;
+                if (r.size < 2 || !readString(p + 2, p + r.size, false, f.code)) {
+                    damaged(QStringLiteral("a number format is damaged"));
+                }
+                f.number = u16At(p);
+                l.formats.push_back(std::move(f));
+                l.lastFormat = i;
+                break;
+            }
+            case biff::kRecordXfCrc:
+                if (r.size != 20) damaged(QStringLiteral("its XFCRC record is damaged"));
+                l.xfCrc = i;
+                break;
+            case biff::kRecordSupBook:
+                if (r.size == 4 && u16At(p + 2) == biff::kSupBookSelf) l.selfSupBook = i;
+                break;
+            case biff::kRecordRrTabId:
+                l.rrTabId = i;
+                break;
+            case biff::kRecordSst:
+                if (l.sst != WorkbookLayout::kNone || r.size < 8) {
+                    damaged(QStringLiteral("its shared string table is damaged"));
+                }
+                l.sst = i;
+                l.sstTotal = u32At(p);
+                l.sstUnique = u32At(p + 4);
+                break;
+            case biff::kRecordExtSst:
+                l.extSst = i;
+                break;
+            default:
+                break;
+        }
+        if (l.sst != WorkbookLayout::kNone && l.sstEnd == WorkbookLayout::kNone && i > l.sst &&
+            r.type != biff::kRecordContinue) {
+            l.sstEnd = i;
+        }
+        if (l.sstInsertAt == WorkbookLayout::kNone &&
+            std::find(std::begin(biff::kRecordsAfterSst), std::end(biff::kRecordsAfterSst),
+                      r.type) != std::end(biff::kRecordsAfterSst)) {
+            l.sstInsertAt = i;
+        }
+        if (r.type == biff::kRecordEof) break;
+    }
+    l.globalsEnd = static_cast<std::uint32_t>(pos);
+    if (l.sheets.empty()) damaged(QStringLiteral("it lists no sheets"));
+    if (l.xfs.size() < 16) damaged(QStringLiteral("it lacks the 16 built-in cell formats"));
+    if (l.extSst != WorkbookLayout::kNone &&
+        (l.sst == WorkbookLayout::kNone || l.extSst != l.sstEnd)) {
+        damaged(QStringLiteral("its shared string index is misplaced"));
+    }
+
+    if (l.sst != WorkbookLayout::kNone) {
+        SstCursor cursor(data, l.globals, l.sst, l.sstEnd, display);
+        cursor.skipHeader();
+        // Each string takes at least three bytes: a count beyond that is damage.
+        if (l.sstUnique > size / 3) damaged(QStringLiteral("its shared string table is damaged"));
+        l.stringStarts.reserve(l.sstUnique);
+        for (std::uint32_t s = 0; s < l.sstUnique; ++s) l.stringStarts.push_back(cursor.string());
+        // Strings past the count would take the indexes the new sheet's get.
+        if (!cursor.atEnd()) damaged(QStringLiteral("its shared string table is damaged"));
+    }
+
+    // Every record after the globals, to find each sheet's BOF and every Index.
+    std::vector<std::uint32_t> starts;
+    std::vector<std::uint16_t> types;
+    while (size - pos >= biff::kRecordHeaderSize) {
+        RecordRef r = next();
+        starts.push_back(r.offset);
+        types.push_back(r.type);
+        if (r.type == biff::kRecordIndex) {
+            if (r.size < 16 || (r.size - 16) % 4 != 0) damaged(QStringLiteral("a row index is damaged"));
+            l.indexRecords.push_back(r.offset);
+        }
+    }
+    if (std::any_of(data + pos, data + size, [](std::uint8_t b) { return b != 0; })) {
+        damaged(QStringLiteral("a record is cut short"));
+    }
+    for (const ExistingSheet& s : l.sheets) {
+        auto it = std::lower_bound(starts.begin(), starts.end(), s.offset);
+        if (it == starts.end() || *it != s.offset || types[it - starts.begin()] != biff::kRecordBof) {
+            damaged(QStringLiteral("the sheet '%1' is not where the workbook says")
+                        .arg(QString::fromStdU16String(s.name)));
+        }
+    }
+    return l;
+}
+
+bool hasSheetNamed(const WorkbookLayout& layout, std::u16string_view name) {
+    const QString wanted = QString::fromStdU16String(std::u16string(name));
+    return std::any_of(layout.sheets.begin(), layout.sheets.end(), [&](const ExistingSheet& s) {
+        return QString::fromStdU16String(s.name).compare(wanted, Qt::CaseInsensitive) == 0;
+    });
+}
+
+}  // namespace excel
