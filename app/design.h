@@ -1,5 +1,5 @@
 #pragma once
-// The design of frmExport as data (spec Part 1.1): every control in the order in
+// The design of frmExport as data: every control in the order in
 // which the design stores it, with its place in twips, caption, tab index and whether
 // it is shown; and how twips become pixels on this screen.
 

@@ -1,7 +1,7 @@
-// frmExport as a whole (Part 1.1): its design, its event map, and the routines that
+// frmExport as a whole: its design, its event map, and the routines that
 // concern the window as a whole: Clear, End and Unload. The other routines live in
-// frm_export_path.cpp (Part 1.2), frm_export_catalogue.cpp (Parts 2.1, 2.2) and
-// frm_export_export.cpp (Part 3.2).
+// frm_export_path.cpp (path entry), frm_export_catalogue.cpp (tables and fields) and
+// frm_export_export.cpp (the export command).
 #include "frm_export.h"
 
 #include <QCloseEvent>
@@ -149,7 +149,7 @@ void frmExport::createControls() {
 }
 
 void frmExport::wireEvents() {
-    // The event map of Part 1.1; every other event of every control is ignored.
+    // The event map; every other event of every control is ignored.
     cmdBrowse->onClick([this] { cmdBrowse_Click(); });
     cmdCancel->onClick([this] { cmdCancel_Click(); });
     cmdClear->onClick([this] { cmdClear_Click(); });

@@ -1,6 +1,6 @@
 #pragma once
-// frmExport, the program's one window (spec Part 1.1): its controls as designed, its
-// state members, its event map and its routines (Parts 1.1, 1.2, 2.1, 2.2, 3.2).
+// frmExport, the program's one window: its controls as designed, its
+// state members, its event map and its routines.
 //
 // Construction: frmExport(engineFactory). The factory is called once, on the first
 // use of the engine (LoadTables or RunExport); the default is engine::createEngine.
@@ -34,7 +34,7 @@ public:
                        QWidget* parent = nullptr);
     ~frmExport() override;
 
-    // The type word of a field type code (Part 2.2); no side effects, cannot fail.
+    // The type word of a field type code; no side effects, cannot fail.
     QString FieldType(const std::int16_t& intType);
 
 protected:
@@ -43,7 +43,7 @@ protected:
 private:
     friend struct frmExportTestAccess;
 
-    // ---- state members (Part 1.1), in the design's declaration order -------------
+    // ---- state members, in the design's declaration order -------------
     QString strExcelFile;
     QString strWorkSheet;
     QString strDatabase;
@@ -95,7 +95,7 @@ private:
     // ---- not part of the design ------------------------------------------------------
     void createControls();
     void wireEvents();
-    // The engine object, created on first use (Part 4.1).
+    // The engine object, created on first use.
     engine::Engine& engineObject();
     // dbBrowse, or error 91 when there is none.
     engine::Database& browseConnection();

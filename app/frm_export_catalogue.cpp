@@ -1,4 +1,4 @@
-// Parts 2.1 and 2.2: the table list, the field list and the field type word.
+// The table list, the field list and the field type word.
 #include "catalogue/catalogue.h"
 #include "frm_export.h"
 #include "toolkit/toolkit.h"

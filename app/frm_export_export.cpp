@@ -1,4 +1,4 @@
-// Part 3.2, the export command: the click of Converti and RunExport.
+// The export command: the click of Converti and RunExport.
 #include "export/export_sql.h"
 #include "frm_export.h"
 #include "toolkit/toolkit.h"

@@ -1,4 +1,4 @@
-// Part 1.2, database path entry: the events of Text1 and Sfoglia, each ending in
+// Database path entry: the events of Text1 and Sfoglia, each ending in
 // LoadTables.
 #include "frm_export.h"
 #include "toolkit/toolkit.h"

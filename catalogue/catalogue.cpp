@@ -11,7 +11,7 @@ struct TypeWord {
     const char* word;
 };
 
-// Part 2.2, in the order FieldType compares them.
+// In the order FieldType compares them.
 constexpr std::array<TypeWord, 12> kTypeWords = {{
     {engine::kTypeBoolean, "Boolean"},
     {engine::kTypeByte, "Byte"},

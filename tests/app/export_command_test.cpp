@@ -1,4 +1,4 @@
-// Part 3.2: the click of Converti and RunExport, over the fake engine.
+// The click of Converti and RunExport, over the fake engine.
 #include <QTemporaryDir>
 
 #include "export/export_sql.h"

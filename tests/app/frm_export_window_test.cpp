@@ -1,4 +1,4 @@
-// Part 1.1: the window as designed, Clear, Esci and unload.
+// The window as designed, Clear, Esci and unload.
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -204,7 +204,7 @@ TEST_F(WindowDesign, EsciEndsAtOnceWithoutUnload) {
     QTest::mouseClick(&a->cmdCancel(), Qt::LeftButton);
     EXPECT_EQ(ends.ends(), 1);
     EXPECT_NE(a->dbBrowse(), nullptr);  // not closed by the system
-    // Focus left Text1 for the button first (Part 1.2), which reloads; no close at all.
+    // Focus left Text1 for the button first, which reloads; no close at all.
     for (const QString& line : files->log)
         EXPECT_FALSE(line.startsWith("close")) << line.toStdString();
 }

@@ -1,4 +1,4 @@
-// Part 1.2: the path events of Text1 and Sfoglia, each ending in LoadTables.
+// The path events of Text1 and Sfoglia, each ending in LoadTables.
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTemporaryDir>

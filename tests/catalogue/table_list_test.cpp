@@ -1,4 +1,4 @@
-// Parts 2.1 and 2.2 through the real window over the fake engine: LoadTables,
+// The table and field lists through the real window over the fake engine: LoadTables,
 // LoadFields, the click of List2 and FieldType.
 #include <QGuiApplication>
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-// Behaviour 5 of Part 4.2: the common dialog is modal, cancelling raises no error and
+// The common dialog is modal, cancelling raises no error and
 // leaves FileName unchanged; the save dialog does not ask before overwriting.
 #include <gtest/gtest.h>
 

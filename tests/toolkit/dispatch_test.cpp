@@ -1,4 +1,4 @@
-// Behaviours 6 and 8 of Part 4.2 and the screen pointer: no error crosses the event
+// Ending the program, the top-level error report and the screen pointer: no error crosses the event
 // loop, each reaches the report with its number and description; end() stops at once.
 #include <gtest/gtest.h>
 

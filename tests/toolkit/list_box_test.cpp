@@ -1,4 +1,4 @@
-// Behaviours 1 and 3 of Part 4.2: ListIndex writes run the click nested; Clear and
+// List boxes: ListIndex writes run the click nested; Clear and
 // AddItem run no event; key-down arrives before the list moves its selection.
 #include <gtest/gtest.h>
 

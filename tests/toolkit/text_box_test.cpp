@@ -1,4 +1,4 @@
-// Behaviours 2, 4 and 7 of Part 4.2 and the text box's double-click: key-press before
+// Text boxes: key-press, SelLength, focus lost and the text box's double-click: key-press before
 // insertion with KeyAscii by reference, SelLength clipping, focus lost only when the
 // focus moves to another control, before that control's click.
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #pragma once
-// The database catalogue's pure parts (spec Parts 2.1, 2.2): which candidate path names
+// The database catalogue's pure parts: which candidate path names
 // a database, which table names are system tables, the type words of field type
 // codes, and a recordset that is closed on every path. The routines that use them
 // (LoadTables, LoadFields, the click of List2, FieldType) are frmExport's own.
@@ -20,7 +20,7 @@ bool namesDatabase(const QString& candidate);
 // "MSYS" anywhere (a substring test, not a prefix test: ItemSystem is left out too).
 bool isSystemTable(const QString& tableName);
 
-// The type word of a field type code (Part 2.2): "Boolean" for 1 ... "GUID" for 15;
+// The type word of a field type code: "Boolean" for 1 ... "GUID" for 15;
 // the empty string for any other code (9, 13, 14, 16 and up, 0, negatives).
 QString typeWord(std::int16_t code);
 

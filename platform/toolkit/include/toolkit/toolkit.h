@@ -1,5 +1,5 @@
 #pragma once
-// The window toolkit as the routines of frmExport use it (spec Part 4.2): thin Qt
+// The window toolkit as the routines of frmExport use it: thin Qt
 // controls with the control names, properties and events of the design, the screen
 // pointer, the one event dispatch with its top-level error report, and program end.
 //
