@@ -79,7 +79,8 @@ void TextDecoder::decode(const std::uint8_t* p, std::size_t n, std::u16string& o
         return;
     }
     if (n >= 2 && p[0] == 0xff && p[1] == 0xfe) {
-        out.reserve(n);
+        out.resize(n);  // never more units than bytes
+        char16_t* o = out.data();
         bool compressed = true;
         std::size_t i = 2;
         while (i < n) {
@@ -87,14 +88,15 @@ void TextDecoder::decode(const std::uint8_t* p, std::size_t n, std::u16string& o
                 compressed = !compressed;
                 ++i;
             } else if (compressed) {
-                out.push_back(p[i++]);
+                *o++ = p[i++];
             } else if (i + 1 < n) {
-                out.push_back(static_cast<char16_t>(p[i] | (p[i + 1] << 8)));
+                *o++ = static_cast<char16_t>(p[i] | (p[i + 1] << 8));
                 i += 2;
             } else {
                 break;  // a stray last byte: not part of any character
             }
         }
+        out.resize(static_cast<std::size_t>(o - out.data()));
         return;
     }
     out.resize(n / 2);
