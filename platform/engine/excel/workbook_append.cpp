@@ -212,7 +212,7 @@ AppendPlan planAppend(const WorkbookLayout& layout) {
     return plan;
 }
 
-void writeWithSheet(RecordWriter& w, const std::uint8_t* data, std::size_t size,
+void writeWithSheet(RecordWriter& w, const std::uint8_t* data, std::size_t,
                     const WorkbookLayout& layout, const AppendPlan& plan, std::u16string_view name,
                     const SharedStrings& strings, const Worksheet& sheet) {
     // A sizing pass: the globals' new size gives the shift of every later offset.
@@ -220,7 +220,9 @@ void writeWithSheet(RecordWriter& w, const std::uint8_t* data, std::size_t size,
     CountingSink counter;
     RecordWriter sizing(counter);
     writeGlobals(sizing, in);
-    const std::uint64_t rest = size - layout.globalsEnd;
+    // A tail too short to be a record is left out: the new sheet must start on a
+    // record boundary.
+    const std::uint64_t rest = layout.recordsEnd - layout.globalsEnd;
     if (counter.count + rest + sheet.estimatedSize() + strings.encodedBytes() / 64 * 65 >
         kMaxStreamBytes) {
         engine::raise(engine::kErrSheetFull,
@@ -248,7 +250,7 @@ void writeWithSheet(RecordWriter& w, const std::uint8_t* data, std::size_t size,
         });
         from = at + biff::kRecordHeaderSize + r.size;
     }
-    w.framed(data + from, size - from);
+    w.framed(data + from, layout.recordsEnd - from);
     sheet.write(w);
 }
 

@@ -249,6 +249,7 @@ WorkbookLayout readWorkbook(const std::uint8_t* data, std::size_t size, const QS
             l.indexRecords.push_back(r.offset);
         }
     }
+    l.recordsEnd = static_cast<std::uint32_t>(pos);
     if (std::any_of(data + pos, data + size, [](std::uint8_t b) { return b != 0; })) {
         damaged(QStringLiteral("a record is cut short"));
     }

@@ -43,6 +43,7 @@ struct WorkbookLayout {
 
     std::vector<RecordRef> globals;  // BOF to EOF of the globals substream
     std::uint32_t globalsEnd = 0;    // first byte after the globals' EOF
+    std::uint32_t recordsEnd = 0;    // first byte after the last whole record (zeros may follow)
     std::vector<ExistingSheet> sheets;
     std::vector<std::uint32_t> indexRecords;  // offsets of every Index after the globals
 

@@ -321,7 +321,9 @@ TEST(SheetExport, SheetNameRules) {
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(QString::fromStdU16String(c.name).toStdString());
-        const std::string path = dir.file(("s" + std::to_string(n++) + ".xls").c_str());
+        std::string name = std::to_string(n++);
+        name += ".xls";
+        const std::string path = dir.file(name.c_str());
         if (c.valid) {
             excel::SheetExport out(path, c.name, {{u"A", Type::Text}});
             out.commit();
