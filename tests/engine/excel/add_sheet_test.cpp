@@ -2,6 +2,13 @@
 // the same by xlrd and olefile (compare_added.py), the new sheet's rows right,
 // and every refusal leaving the file byte for byte as it was.
 
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-utils.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -232,6 +239,76 @@ TEST(AddSheet, WhatIsNoExcel97WorkbookIsRefusedUntouched) {
         EXPECT_EQ(bytesOf(path), c.bytes);
     }
     EXPECT_EQ(dir.entryCount(), 2u);
+}
+
+// The Workbook stream of a compound file, read with libgsf.
+std::string workbookStream(const std::string& path) {
+    GsfInput* file = gsf_input_stdio_new(path.c_str(), nullptr);
+    GsfInfile* ole = file ? gsf_infile_msole_new(file, nullptr) : nullptr;
+    GsfInput* stream = ole ? gsf_infile_child_by_name(ole, "Workbook") : nullptr;
+    std::string bytes;
+    if (stream) {
+        bytes.resize(static_cast<std::size_t>(gsf_input_size(stream)));
+        gsf_input_read(stream, bytes.size(), reinterpret_cast<guint8*>(bytes.data()));
+        g_object_unref(stream);
+    }
+    if (ole) g_object_unref(ole);
+    if (file) g_object_unref(file);
+    return bytes;
+}
+
+void put(GsfOutfile* dir, const char* name, const std::string& bytes) {
+    GsfOutput* out = gsf_outfile_new_child(dir, name, FALSE);
+    ASSERT_NE(out, nullptr);
+    gsf_output_write(out, bytes.size(), reinterpret_cast<const guint8*>(bytes.data()));
+    gsf_output_close(out);
+    g_object_unref(out);
+}
+
+TEST(AddSheet, StoragesStreamsAndClassesOfTheContainerAreKept) {
+    // A workbook as a macro-enabled one is laid out: a VBA project storage with
+    // its own class, nested storages, small and large streams.
+    TempDir dir;
+    const std::string own = dir.file("own.xls");
+    exportRows(own, u"Uno", 30);
+    const std::string stream = workbookStream(own);
+    ASSERT_FALSE(stream.empty());
+    const std::string path = dir.file("macros.xls");
+    {
+        GsfOutput* file = gsf_output_stdio_new(path.c_str(), nullptr);
+        ASSERT_NE(file, nullptr);
+        GsfOutfile* ole = gsf_outfile_msole_new(file);
+        const guint8 rootClass[16] = {0x20, 0x08, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+        gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(ole), rootClass);
+        put(ole, "Workbook", stream);
+        put(ole, "\001CompObj", std::string(90, '\x11'));
+        GsfOutfile* project = GSF_OUTFILE(gsf_outfile_new_child(ole, "_VBA_PROJECT_CUR", TRUE));
+        const guint8 projectClass[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+        gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(project), projectClass);
+        put(project, "PROJECT", "ID=\"{00000000-0000-0000-0000-000000000000}\"\r\n");
+        GsfOutfile* vba = GSF_OUTFILE(gsf_outfile_new_child(project, "VBA", TRUE));
+        std::string big(9000, '\0');
+        for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7);
+        put(vba, "dir", big);
+        put(vba, "ThisWorkbook", "Attribute VB_Name = \"ThisWorkbook\"");
+        GsfOutput* empty = gsf_outfile_new_child(vba, "Empty", TRUE);
+        gsf_output_close(empty);
+        g_object_unref(empty);
+        gsf_output_close(GSF_OUTPUT(vba));
+        g_object_unref(vba);
+        gsf_output_close(GSF_OUTPUT(project));
+        g_object_unref(project);
+        gsf_output_close(GSF_OUTPUT(ole));
+        g_object_unref(ole);
+        gsf_output_close(file);
+        g_object_unref(file);
+    }
+    const std::string original = dir.file("original.xls");
+    fs::copy_file(path, original);
+    exportRows(path, u"Due", 50);
+    QJsonObject report = compareAdded(original, path, "Due");
+    expectSameWorkbook(report);
+    expectNewSheet(report["new_sheet"].toObject(), 50);
 }
 
 TEST(AddSheet, ReplacementKeepsPermissionsAndRespectsThem) {
