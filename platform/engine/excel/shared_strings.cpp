@@ -21,13 +21,12 @@ std::string_view SharedStrings::entry(std::uint32_t index) const {
 }
 
 void SharedStrings::grow() {
-    std::vector<Slot> slots(slots_.empty() ? 1024 : slots_.size() * 2);
+    std::vector<std::uint32_t> slots(slots_.empty() ? 1024 : slots_.size() * 2, 0);
     const std::size_t mask = slots.size() - 1;
-    for (const Slot& old : slots_) {
-        if (old.index1 == 0) continue;
-        std::size_t s = old.hash & mask;
-        while (slots[s].index1 != 0) s = (s + 1) & mask;
-        slots[s] = old;
+    for (std::uint32_t i = 0; i < locations_.size(); ++i) {
+        std::size_t s = hashes_[i] & mask;
+        while (slots[s] != 0) s = (s + 1) & mask;
+        slots[s] = i + 1;
     }
     slots_.swap(slots);
 }
@@ -80,10 +79,9 @@ std::uint32_t SharedStrings::add(std::u16string_view text) {
     if ((locations_.size() + 1) * 2 > slots_.size()) grow();
     const std::size_t mask = slots_.size() - 1;
     std::size_t s = hash & mask;
-    for (; slots_[s].index1 != 0; s = (s + 1) & mask) {
-        if (slots_[s].hash == hash && equals(slots_[s].index1 - 1, text, compressed)) {
-            return firstIndex_ + slots_[s].index1 - 1;
-        }
+    for (; slots_[s] != 0; s = (s + 1) & mask) {
+        std::uint32_t i = slots_[s] - 1;
+        if (hashes_[i] == hash && equals(i, text, compressed)) return firstIndex_ + i;
     }
 
     // A string never spans chunks: at most 3 + 2 * 32767 bytes, well under a chunk.
@@ -107,7 +105,8 @@ std::uint32_t SharedStrings::add(std::u16string_view text) {
     auto index = static_cast<std::uint32_t>(locations_.size());
     locations_.push_back(
         static_cast<std::uint32_t>((chunks_.size() - 1) << kChunkBits | chunkUsed_));
-    slots_[s] = {index + 1, hash};
+    hashes_.push_back(hash);
+    slots_[s] = index + 1;
     chunkUsed_ += size;
     encodedBytes_ += size;
     return firstIndex_ + index;

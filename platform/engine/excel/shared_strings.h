@@ -50,13 +50,8 @@ private:
     std::vector<Chunk> chunks_;
     std::size_t chunkUsed_ = kChunkSize;
     std::vector<std::uint32_t> locations_;  // chunk << kChunkBits | offset
-    // Index + 1 (0 = empty) beside the string's hash, so that a probe reads one
-    // cache line: the table outgrows the caches, and each miss showed.
-    struct Slot {
-        std::uint32_t index1 = 0;
-        std::uint32_t hash = 0;
-    };
-    std::vector<Slot> slots_;
+    std::vector<std::uint32_t> hashes_;
+    std::vector<std::uint32_t> slots_;  // index + 1, 0 = empty
     std::uint32_t firstIndex_ = 0;
     std::uint32_t total_ = 0;
     std::uint64_t encodedBytes_ = 0;

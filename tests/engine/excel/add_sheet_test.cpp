@@ -329,6 +329,20 @@ TEST(AddSheet, ReplacementKeepsPermissionsAndRespectsThem) {
     }
 }
 
+TEST(AddSheet, LinkStaysALinkToTheWorkbook) {
+    TempDir dir;
+    const std::string target = dir.file("target.xls");
+    const std::string link = dir.file("link.xls");
+    exportRows(target, u"Uno", 5);
+    const std::string original = dir.file("original.xls");
+    fs::copy_file(target, original);
+    fs::create_symlink(target, link);
+    exportRows(link, u"Due", 5);
+    EXPECT_TRUE(fs::is_symlink(link));
+    expectSameWorkbook(compareAdded(original, target, "Due"));
+    EXPECT_EQ(dir.entryCount(), 3u);
+}
+
 TEST(AddSheet, WorkbookChangedMeanwhileIsNotOverwritten) {
     TempDir dir;
     const std::string path = dir.file("busy.xls");
