@@ -179,7 +179,9 @@ void tableFrom(Database& db, const J& t, std::size_t index) {
                                 std::to_string(cols.size()) + " columns");
             for (std::size_t i = 0; i < cols.size(); ++i) row[i] = valueFrom(r.items[i], cols[i], tableName, number);
         } else if (r.kind == J::Kind::Object) {
-            for (const auto& [key, v] : r.members) {
+            for (const auto& member : r.members) {
+                const std::string& key = member.first;  // a plain name: lambdas capture it
+                const J& v = member.second;
                 auto it = std::find_if(cols.begin(), cols.end(), [&](const Column& c) { return c.name == key; });
                 if (it == cols.end()) throw Error(tableName, key, number, "no such column");
                 row[static_cast<std::size_t>(it - cols.begin())] = valueFrom(v, *it, tableName, number);

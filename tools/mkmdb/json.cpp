@@ -71,7 +71,7 @@ private:
                 skipSpace();
                 if (pos_ >= s_.size() || s_[pos_] != ':') fail("expected ':'");
                 ++pos_;
-                v.members.emplace_back(std::move(key), value(depth + 1));
+                v.members.push_back(Member{std::move(key), value(depth + 1)});
                 skipSpace();
                 if (pos_ < s_.size() && s_[pos_] == ',') {
                     ++pos_;

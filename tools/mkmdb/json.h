@@ -10,16 +10,23 @@
 
 namespace mkmdb::json {
 
+struct Member;
+
 struct Value {
     enum class Kind { Null, Boolean, Number, String, Array, Object };
     Kind kind = Kind::Null;
     bool boolean = false;
     std::string text;  // String: UTF-8; Number: the literal as written
     std::vector<Value> items;
-    std::vector<std::pair<std::string, Value>> members;
+    std::vector<Member> members;  // a pair would need Value complete here
     std::size_t line = 0;  // where the value starts, for messages
 
     const Value* find(std::string_view key) const;
+};
+
+struct Member {
+    std::string first;  // the key
+    Value second;
 };
 
 // Throws std::invalid_argument with the line and column of the fault.
