@@ -52,8 +52,9 @@ inline constexpr std::uint16_t kRecordsAfterSst[] = {
     0x0863 /* BookExt */,  0x0867 /* FeatHdr */, 0x0876 /* DConn */,
     0x0896 /* Theme */,    0x089B /* CompressPictures */, 0x088C /* Compat12 */,
     0x0897 /* GUIDTypeLib */, kRecordEof};
-// SupBook of the workbook's own sheets: cch field 0x0401 (SupBook); its ctab
-// counts the workbook's sheets.
+// SupBook of the workbook's own sheets: cch field 0x0401 (SupBook). [MS-XLS]
+// tells readers to ignore its ctab; Excel writes the workbook's sheet count there
+// (OpenOffice.org's Excel notes, SUPBOOK), and so do we when adding a sheet.
 inline constexpr std::uint16_t kSupBookSelf = 0x0401;
 // XLUnicodeRichExtendedString flags: fExtSt, fRichSt.
 inline constexpr std::uint8_t kStringExt = 0x04;

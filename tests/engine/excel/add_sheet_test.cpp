@@ -329,6 +329,30 @@ TEST(AddSheet, ReplacementKeepsPermissionsAndRespectsThem) {
     }
 }
 
+TEST(AddSheet, RowsMeetTheLimitsOfANewWorkbook) {
+    TempDir dir;
+    const std::string path = dir.file("limits.xls");
+    exportRows(path, u"Uno", 5);
+    const std::string before = bytesOf(path);
+    {
+        excel::SheetExport out(path, u"Due", kColumns);
+        Row tooLong = row(u"", 1, 45000, 1);
+        tooLong[0].text.assign(32768, u'x');
+        expectError(engine::kErrFieldTooLong, [&] { out.addRow(tooLong); });
+        expectError(engine::kErrFieldTooLong, [&] { out.commit(); });
+    }
+    {
+        excel::SheetExport out(path, u"Due", {{u"A"}});
+        Row one(1);
+        one[0].type = Type::Long;
+        for (int i = 0; i < 65535; ++i) out.addRow(one);
+        expectError(engine::kErrSheetFull, [&] { out.addRow(one); });
+        expectError(engine::kErrSheetFull, [&] { out.commit(); });
+    }
+    EXPECT_EQ(bytesOf(path), before);
+    EXPECT_EQ(dir.entryCount(), 1u);
+}
+
 TEST(AddSheet, LinkStaysALinkToTheWorkbook) {
     TempDir dir;
     const std::string target = dir.file("target.xls");
