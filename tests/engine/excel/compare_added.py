@@ -8,12 +8,13 @@ not hold the same (with olefile: every stream and storage, its class and, but fo
 Workbook, its bytes; with xlrd: every sheet's cells with value, type, XF index,
 number format and font, merged cells, column widths, and every defined name);
 "problems" what the offset walk of read_xls.py finds in the result but not in the
-original; "new_sheet" the last
+original, and an XFCRC that does not match the XF records; "new_sheet" the last
 sheet as read_xls.py lists sheets (it must be named SHEET).
 """
 import json
 import os
 import re
+import struct
 import sys
 
 import olefile
@@ -52,6 +53,32 @@ def sheet_digest(book, sh):
     widths = {c: [i.width, i.hidden] for c, i in sh.colinfo_map.items()}
     return {"name": sh.name, "cells": cells, "merged": sorted(sh.merged_cells),
             "widths": widths, "visibility": sh.visibility}
+
+
+def office_crc(data, crc=0):
+    """The checksum of [MS-OSHARED] 2.4.3.2: table-driven, polynomial 0xAF."""
+    for byte in data:
+        value = ((crc >> 24) ^ byte) << 24
+        for _ in range(8):
+            value = ((value << 1) ^ 0xAF if value & 0x80000000 else value << 1) & 0xFFFFFFFF
+        crc = ((crc << 8) & 0xFFFFFFFF) ^ value
+    return crc
+
+
+def check_xfcrc(path):
+    """XFCRC, when present, must count the XF records and hold their checksum."""
+    data = olefile.OleFileIO(path).openstream("Workbook").read()
+    crc, count, found = 0, 0, []
+    for _, rtype, body in read_xls.records(data):
+        if rtype == 0x00E0:
+            crc = office_crc(body, crc)
+            count += 1
+        elif rtype == 0x087C:
+            found.append(struct.unpack_from("<HI", body, 14))
+        elif rtype == 0x000A:
+            break
+    return ["XFCRC says %d XFs, checksum %x; there are %d, checksum %x" % (n, c, count, crc)
+            for n, c in found if (n, c) != (count, crc)]
 
 
 def main():
@@ -100,7 +127,7 @@ def main():
     for p in problems(original):
         if p in new_problems:
             new_problems.remove(p)
-    out = {"differences": diffs, "problems": new_problems}
+    out = {"differences": diffs, "problems": new_problems + check_xfcrc(result)}
     last = b.sheet_by_index(b.nsheets - 1)
     if last.name != sheet:
         diffs.append("the last sheet is %r" % last.name)
