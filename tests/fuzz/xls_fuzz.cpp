@@ -68,7 +68,8 @@ void run(const std::uint8_t* data, std::size_t size) {
 
     // What was accepted must read back, one sheet more; a reader error here is a bug.
     try {
-        excel::WorkbookLayout again = excel::readWorkbook(out.bytes.data(), out.bytes.size(), display);
+        excel::WorkbookLayout again =
+            excel::readWorkbook(out.bytes.data(), out.bytes.size(), display);
         if (again.sheets.size() != layout.sheets.size() + 1) std::abort();
         if (again.sheets.back().name != u"Foglio") std::abort();
         if (!taken && excel::hasSheetNamed(layout, u"Foglio")) std::abort();
@@ -81,7 +82,8 @@ void run(const std::uint8_t* data, std::size_t size) {
         int fd = ::memfd_create("xls_fuzz", MFD_CLOEXEC);
         if (fd < 0) return;
         excel::writeCompoundFile(
-            fd, display, [&](excel::ByteSink& sink) { sink.write(out.bytes.data(), out.bytes.size()); },
+            fd, display,
+            [&](excel::ByteSink& sink) { sink.write(out.bytes.data(), out.bytes.size()); },
             input.get());
         std::vector<std::uint8_t> file = readFd(fd);
         ::close(fd);

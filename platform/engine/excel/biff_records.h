@@ -47,11 +47,17 @@ inline constexpr std::uint16_t kRecordSupBook = 0x01AE;   // SupBook
 inline constexpr std::uint16_t kRecordXfCrc = 0x087C;     // XFCRC
 // Records of the globals that follow SST and ExtSST (2.1.7.20.3): a missing
 // string table goes before the first of them.
-inline constexpr std::uint16_t kRecordsAfterSst[] = {
-    0x0801 /* WebPub */,   0x080B /* WOpt */,  0x0865 /* CrErr */,
-    0x0863 /* BookExt */,  0x0867 /* FeatHdr */, 0x0876 /* DConn */,
-    0x0896 /* Theme */,    0x089B /* CompressPictures */, 0x088C /* Compat12 */,
-    0x0897 /* GUIDTypeLib */, kRecordEof};
+inline constexpr std::uint16_t kRecordsAfterSst[] = {0x0801 /* WebPub */,
+                                                     0x080B /* WOpt */,
+                                                     0x0865 /* CrErr */,
+                                                     0x0863 /* BookExt */,
+                                                     0x0867 /* FeatHdr */,
+                                                     0x0876 /* DConn */,
+                                                     0x0896 /* Theme */,
+                                                     0x089B /* CompressPictures */,
+                                                     0x088C /* Compat12 */,
+                                                     0x0897 /* GUIDTypeLib */,
+                                                     kRecordEof};
 // SupBook of the workbook's own sheets: cch field 0x0401 (SupBook). [MS-XLS]
 // tells readers to ignore its ctab; Excel writes the workbook's sheet count there
 // (OpenOffice.org's Excel notes, SUPBOOK), and so do we when adding a sheet.

@@ -31,8 +31,7 @@ void SharedStrings::grow() {
     slots_.swap(slots);
 }
 
-bool SharedStrings::equals(std::uint32_t index, std::u16string_view text,
-                           bool compressed) const {
+bool SharedStrings::equals(std::uint32_t index, std::u16string_view text, bool compressed) const {
     std::string_view e = entry(index);
     auto p = reinterpret_cast<const std::uint8_t*>(e.data());
     if (static_cast<std::size_t>(p[0] | p[1] << 8) != text.size()) return false;

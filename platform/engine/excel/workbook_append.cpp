@@ -109,7 +109,8 @@ void writeGlobals(RecordWriter& w, const GlobalsInput& in) {
         }
         switch (r.type) {
             case biff::kRecordBoundSheet:
-                copyPatched(w, in.data, r, [&](std::uint8_t* p) { putU32(p, u32At(p) + in.shift); });
+                copyPatched(w, in.data, r,
+                            [&](std::uint8_t* p) { putU32(p, u32At(p) + in.shift); });
                 if (i == l.lastBoundSheet) {
                     Payload b;
                     b.u32(in.sheetOffset).u8(0).u8(0);  // visible worksheet
@@ -124,7 +125,8 @@ void writeGlobals(RecordWriter& w, const GlobalsInput& in) {
             case biff::kRecordXf:
                 copy(w, in.data, r);
                 if (i == l.lastXf) {
-                    for (const auto& xf : in.plan.newXfs) w.record(biff::kRecordXf, xf.data(), xf.size());
+                    for (const auto& xf : in.plan.newXfs)
+                        w.record(biff::kRecordXf, xf.data(), xf.size());
                 }
                 continue;
             default:
@@ -150,7 +152,8 @@ void writeGlobals(RecordWriter& w, const GlobalsInput& in) {
             const std::uint8_t* p = in.data + r.offset + biff::kRecordHeaderSize;
             std::uint16_t top = 0;
             for (std::size_t k = 0; k + 1 < r.size; k += 2) {
-                top = std::max<std::uint16_t>(top, static_cast<std::uint16_t>(p[k] | p[k + 1] << 8));
+                top =
+                    std::max<std::uint16_t>(top, static_cast<std::uint16_t>(p[k] | p[k + 1] << 8));
             }
             Payload ids;
             ids.raw(p, r.size).u16(static_cast<std::uint16_t>(top + 1));
@@ -241,8 +244,8 @@ void writeWithSheet(RecordWriter& w, const std::uint8_t* data, std::size_t,
     std::size_t from = layout.globalsEnd;
     for (std::uint32_t at : layout.indexRecords) {
         w.framed(data + from, at - from);
-        RecordRef r{biff::kRecordIndex, static_cast<std::uint16_t>(data[at + 2] | data[at + 3] << 8),
-                    at};
+        RecordRef r{biff::kRecordIndex,
+                    static_cast<std::uint16_t>(data[at + 2] | data[at + 3] << 8), at};
         copyPatched(w, data, r, [&](std::uint8_t* p) {
             for (std::size_t k = 12; k + 4 <= r.size; k += 4) {
                 if (std::uint32_t v = u32At(p + k)) putU32(p + k, v + in.shift);

@@ -127,9 +127,7 @@ void writeGlobals(RecordWriter& w, const std::vector<SheetEntry>& sheets,
     w.record(biff::kRecordEof, nullptr, 0);
 }
 
-Payload cellXf(std::uint16_t format) {
-    return xfData(format, false, biff::kXfCellNumberAttr);
-}
+Payload cellXf(std::uint16_t format) { return xfData(format, false, biff::kXfCellNumberAttr); }
 
 std::uint64_t globalsSize(const std::vector<SheetEntry>& sheets, const SharedStrings& strings) {
     CountingSink counter;

@@ -123,7 +123,8 @@ void raiseNotWorkbook(const QString& display, const QString& why) {
 
 WorkbookLayout readWorkbook(const std::uint8_t* data, std::size_t size, const QString& display) {
     auto damaged = [&](const QString& why) { raiseNotWorkbook(display, why); };
-    if (size >= (std::uint64_t{1} << 31)) damaged(QStringLiteral("its workbook stream is too large"));
+    if (size >= (std::uint64_t{1} << 31))
+        damaged(QStringLiteral("its workbook stream is too large"));
     WorkbookLayout l;
     std::size_t pos = 0;
     auto next = [&]() {
@@ -245,7 +246,8 @@ WorkbookLayout readWorkbook(const std::uint8_t* data, std::size_t size, const QS
         starts.push_back(r.offset);
         types.push_back(r.type);
         if (r.type == biff::kRecordIndex) {
-            if (r.size < 16 || (r.size - 16) % 4 != 0) damaged(QStringLiteral("a row index is damaged"));
+            if (r.size < 16 || (r.size - 16) % 4 != 0)
+                damaged(QStringLiteral("a row index is damaged"));
             l.indexRecords.push_back(r.offset);
         }
     }
@@ -255,7 +257,8 @@ WorkbookLayout readWorkbook(const std::uint8_t* data, std::size_t size, const QS
     }
     for (const ExistingSheet& s : l.sheets) {
         auto it = std::lower_bound(starts.begin(), starts.end(), s.offset);
-        if (it == starts.end() || *it != s.offset || types[it - starts.begin()] != biff::kRecordBof) {
+        if (it == starts.end() || *it != s.offset ||
+            types[it - starts.begin()] != biff::kRecordBof) {
             damaged(QStringLiteral("the sheet '%1' is not where the workbook says")
                         .arg(QString::fromStdU16String(s.name)));
         }

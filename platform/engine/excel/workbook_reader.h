@@ -54,8 +54,8 @@ struct WorkbookLayout {
     std::size_t xfCrc = kNone;
     std::size_t selfSupBook = kNone;
     std::size_t rrTabId = kNone;
-    std::size_t sst = kNone;      // the SST record; its CONTINUEs follow up to sstEnd
-    std::size_t sstEnd = kNone;   // one past the last record of the table
+    std::size_t sst = kNone;     // the SST record; its CONTINUEs follow up to sstEnd
+    std::size_t sstEnd = kNone;  // one past the last record of the table
     std::size_t extSst = kNone;
     std::size_t sstInsertAt = kNone;  // where a table goes when the workbook has none
 

@@ -330,7 +330,11 @@ void Worksheet::writeWith(RecordWriter& w, const Offsets& known, Offsets& found)
     }
 
     p.clear();
-    p.u16(selected_ ? biff::kWindow2SelectedSheet : biff::kWindow2OtherSheet).u16(0).u16(0).u16(kIcvHeaderDefault).u16(0);
+    p.u16(selected_ ? biff::kWindow2SelectedSheet : biff::kWindow2OtherSheet)
+        .u16(0)
+        .u16(0)
+        .u16(kIcvHeaderDefault)
+        .u16(0);
     p.u16(0).u16(0).u32(0);
     w.record(biff::kRecordWindow2, p);
     w.record(biff::kRecordEof, nullptr, 0);

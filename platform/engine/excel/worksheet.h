@@ -27,8 +27,8 @@ class Worksheet {
 public:
     // Row 1 holds the column names. `strings` must outlive the worksheet. A sheet
     // not `selected` is added beside the workbook's active sheet.
-    Worksheet(const std::vector<engine::Column>& columns, SharedStrings& strings,
-              CellXfs xfs = {}, bool selected = true);
+    Worksheet(const std::vector<engine::Column>& columns, SharedStrings& strings, CellXfs xfs = {},
+              bool selected = true);
     // The cell writer points into the worksheet's own buffer: it stays in place.
     Worksheet(const Worksheet&) = delete;
     Worksheet& operator=(const Worksheet&) = delete;

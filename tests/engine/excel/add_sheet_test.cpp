@@ -60,8 +60,8 @@ void writeBytes(const std::string& path, const std::string& bytes) {
 }
 
 QJsonObject runPython(const std::string& args) {
-    std::string command = std::string(CONVERTI_PYTHON) + " " + CONVERTI_SOURCE_DIR +
-                          "/tests/engine/excel/" + args;
+    std::string command =
+        std::string(CONVERTI_PYTHON) + " " + CONVERTI_SOURCE_DIR + "/tests/engine/excel/" + args;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return {};
     QByteArray out;
@@ -175,8 +175,9 @@ TEST(AddSheet, OwnWorkbookTakesSecondSheetAndRefusesATakenName) {
     const std::string before = bytesOf(path);
     for (const char16_t* taken : {u"Due", u"DUE", u"uno"}) {
         QString why = expectError(engine::kErrTableExists, [&] { exportRows(path, taken, 1); });
-        EXPECT_EQ(why, QStringLiteral("Table '%1' already exists.")
-                           .arg(QString::fromStdU16String(taken)));
+        EXPECT_EQ(
+            why,
+            QStringLiteral("Table '%1' already exists.").arg(QString::fromStdU16String(taken)));
     }
     exportRows(path, u"\u00C9t\u00E9", 1);
     const std::string withThird = bytesOf(path);
@@ -215,25 +216,31 @@ TEST(AddSheet, WhatIsNoExcel97WorkbookIsRefusedUntouched) {
         {"BIFF5 stream", patched(good, bof, std::string("\x09\x08\x10\x00\x00\x05\x05\x00", 8)),
          "BIFF8"},
         // InterfaceHdr turned into FilePass: an encrypted workbook.
-        {"encrypted", patched(good, std::string("\xE1\x00\x02\x00\xB0\x04", 6),
-                              std::string("\x2F\x00\x02\x00\xB0\x04", 6)),
+        {"encrypted",
+         patched(good, std::string("\xE1\x00\x02\x00\xB0\x04", 6),
+                 std::string("\x2F\x00\x02\x00\xB0\x04", 6)),
          "encrypted"},
         {"Excel 95 Book stream",
-         patched(good, workbookName + std::string(48, '\0') + std::string("\x12\x00", 2),
-                 std::string("B\0o\0o\0k\0", 8) + std::string(56, '\0') +
-                     std::string("\x0A\x00", 2)),
+         patched(
+             good, workbookName + std::string(48, '\0') + std::string("\x12\x00", 2),
+             std::string("B\0o\0o\0k\0", 8) + std::string(56, '\0') + std::string("\x0A\x00", 2)),
          "Excel 5.0/95"},
         // A sheet offset pointing nowhere.
-        {"sheet offset", patched(good, std::string("\x85\x00\x0B\x00", 4) + good.substr(good.find(std::string("\x85\x00\x0B\x00", 4)) + 4, 2),
-                                 std::string("\x85\x00\x0B\x00", 4) + std::string("\x01\x00", 2)),
+        {"sheet offset",
+         patched(good,
+                 std::string("\x85\x00\x0B\x00", 4) +
+                     good.substr(good.find(std::string("\x85\x00\x0B\x00", 4)) + 4, 2),
+                 std::string("\x85\x00\x0B\x00", 4) + std::string("\x01\x00", 2)),
          "not where"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string path = dir.file("case.xls");
         writeBytes(path, c.bytes);
-        QString why = expectError(engine::kErrNotExpectedFormat, [&] { exportRows(path, u"Due", 5); });
-        EXPECT_TRUE(why.startsWith("External table is not in the expected format.")) << why.toStdString();
+        QString why =
+            expectError(engine::kErrNotExpectedFormat, [&] { exportRows(path, u"Due", 5); });
+        EXPECT_TRUE(why.startsWith("External table is not in the expected format."))
+            << why.toStdString();
         EXPECT_TRUE(why.contains(QString::fromStdString(path))) << why.toStdString();
         EXPECT_TRUE(why.contains(QString::fromUtf8(c.says))) << why.toStdString();
         EXPECT_EQ(bytesOf(path), c.bytes);
@@ -278,7 +285,8 @@ TEST(AddSheet, StoragesStreamsAndClassesOfTheContainerAreKept) {
         GsfOutput* file = gsf_output_stdio_new(path.c_str(), nullptr);
         ASSERT_NE(file, nullptr);
         GsfOutfile* ole = gsf_outfile_msole_new(file);
-        const guint8 rootClass[16] = {0x20, 0x08, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+        const guint8 rootClass[16] = {0x20, 0x08, 0x02, 0, 0, 0, 0, 0,
+                                      0xC0, 0,    0,    0, 0, 0, 0, 0x46};
         gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(ole), rootClass);
         put(ole, "Workbook", stream);
         put(ole, "\001CompObj", std::string(90, '\x11'));

@@ -101,9 +101,18 @@ TEST(SharedStrings, TextsDifferingInOneUnitAreDistinct) {
     // Pairs that share length and low bytes, or differ only past the last whole
     // group of four units, or only in a unit's high byte: never the same entry.
     const std::u16string texts[] = {
-        u"abcdefgh",      u"abcdefgi",      u"abcdefg",        u"abcdefgh\u0100",
-        u"abcdefgh\u0080", u"\u0161xyz",      u"\u0061xyz",       u"a\u0162cd",
-        u"a\u0062cd",      u"\u00E9t\u00E9",   u"\u01E9t\u00E9",    std::u16string(300, u'x'),
+        u"abcdefgh",
+        u"abcdefgi",
+        u"abcdefg",
+        u"abcdefgh\u0100",
+        u"abcdefgh\u0080",
+        u"\u0161xyz",
+        u"\u0061xyz",
+        u"a\u0162cd",
+        u"a\u0062cd",
+        u"\u00E9t\u00E9",
+        u"\u01E9t\u00E9",
+        std::u16string(300, u'x'),
         std::u16string(299, u'x') + u"\u0178",
     };
     SharedStrings s;

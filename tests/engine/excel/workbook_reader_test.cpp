@@ -3,6 +3,8 @@
 // change of width) keep their bytes and get right ExtSST entries; damaged
 // streams are refused.
 
+#include "workbook_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -14,7 +16,6 @@
 #include "error/error.h"
 #include "workbook_append.h"
 #include "workbook_globals.h"
-#include "workbook_reader.h"
 
 namespace excel {
 namespace {
