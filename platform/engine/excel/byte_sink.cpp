@@ -3,17 +3,18 @@
 #include <sys/mman.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
 namespace excel {
 
-void ChunkFree::operator()(std::uint8_t* p) const { std::free(p); }
+// Through the aligned operator new, so heap accounting that replaces it sees chunks.
+void ChunkFree::operator()(std::uint8_t* p) const {
+    ::operator delete(p, std::align_val_t{kChunkSize});
+}
 
 Chunk allocateChunk() {
-    void* p = std::aligned_alloc(kChunkSize, kChunkSize);
-    if (!p) throw std::bad_alloc();
+    void* p = ::operator new(kChunkSize, std::align_val_t{kChunkSize});
     // Only a hint: without transparent huge pages the chunk works the same.
     ::madvise(p, kChunkSize, MADV_HUGEPAGE);
     return Chunk(static_cast<std::uint8_t*>(p));
