@@ -2,7 +2,9 @@
 # The real program on a real X server: starts Xvfb, runs converti, types a database
 # path into its window with xdotool, presses Converti, names the workbook in the save
 # dialog; then, in the same window, chooses a second database with Sfoglia and exports
-# it too. Both workbooks are read back with mdbtools and xlrd (compare_xls.py).
+# it too. Both workbooks are read back with mdbtools and xlrd (compare_xls.py). A third
+# export into the taken sheet must show the error box and leave the workbook alone;
+# Esci then ends the program.
 #
 #   xvfb_export.sh BIN_DIR SOURCE_DIR
 #
@@ -132,5 +134,34 @@ xdotool key Tab space
 save_as "$xls2"
 check "$db2" Articoli "$xls2" Codice  # the row without a Codice is left out
 
-echo "PASS: typed path and Sfoglia, two workbooks match their tables"
+# Converti once more into the same workbook: its WorkSheet1 is taken, so the engine
+# refuses, the error box (titled "Converti") shows, and the workbook stays as it was.
+before=$(md5sum <"$xls2")
+xdotool windowfocus --sync "$main" || fail "cannot focus the window again"
+xdotool key space  # Converti kept the focus
+wait_for 20 has_window 'Save to Excel File' || fail "no save dialog"
+dialog=$(window_titled 'Save to Excel File')
+xdotool windowfocus --sync "$dialog" || fail "cannot focus the save dialog"
+wait_for 5 focused_is "$dialog" || fail "save dialog did not take the focus"
+xdotool type --delay 15 "$xls2"
+xdotool key Return
+wait_for 20 has_window 'Converti' || fail "no error box"
+box=$(window_titled 'Converti')
+[ "$(md5sum <"$xls2")" = "$before" ] || fail "the refused export changed the workbook"
+xdotool windowfocus --sync "$box" || fail "cannot focus the error box"
+xdotool key Return
+wait_for 10 no_window 'Converti' || fail "error box still open"
+kill -0 "$app_pid" 2>/dev/null || fail "converti ended after the error"
+
+# Esci (Tab from Converti) ends the program, with status 0.
+xdotool windowfocus --sync "$main" || fail "cannot focus the window again"
+xdotool key Tab space
+ended() { ! kill -0 "$app_pid" 2>/dev/null; }
+wait_for 10 ended || fail "Esci did not end the program"
+wait "$app_pid"
+status=$?
+app_pid=""
+[ "$status" = 0 ] || fail "converti ended with status $status"
+
+echo "PASS: typed path and Sfoglia, two workbooks match their tables; a refused export reported, Esci ends"
 exit 0
