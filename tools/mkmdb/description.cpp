@@ -72,7 +72,9 @@ Type typeFrom(const J& v, const std::string& table, const std::string& column) {
 }
 
 Column columnFrom(const J& c, const std::string& table, std::size_t index) {
-    std::string where = "#" + std::to_string(index + 1);
+    // Appended rather than "#" + ...: GCC 12 at -O3 warns falsely on that form.
+    std::string where = "#";
+    where += std::to_string(index + 1);
     if (c.kind != J::Kind::Object) throw Error(table, where, 0, "a column is an object {\"name\": ..., \"type\": ...}");
     Column col;
     const J* name = c.find("name");
