@@ -8,13 +8,15 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 packages=(
   cmake g++ make pkgconf
   qt6-base-dev libgl-dev            # window toolkit
+  fonts-dejavu-core                 # the toolkit's default font, which the layout is checked with
   mdbtools mdbtools-dev             # libmdb for reading, mdb-* tools as test oracles
   libgsf-1-dev                      # OLE2 compound files
   libgtest-dev libgmock-dev         # unit tests
   python3 python3-xlrd python3-olefile   # independent workbook readers for tests
   xvfb xauth xdotool                # end-to-end checks in a real X server
   clang libclang-rt-14-dev          # fuzz targets and sanitizers
-  hyperfine                         # benchmarks
+  hyperfine time                    # benchmarks
+  dpkg-dev                          # the Debian package's dependency list
 )
 command -v node >/dev/null 2>&1 || packages+=(nodejs npm)
 
