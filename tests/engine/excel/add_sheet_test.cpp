@@ -23,6 +23,7 @@
 
 #include "core/error_codes.h"
 #include "excel/excel.h"
+#include "workbook_test_support.h"
 
 namespace fs = std::filesystem;
 using engine::Column;
@@ -32,24 +33,7 @@ using engine::Value;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "excel_add.XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string file(const char* name) const { return (path_ / name).string(); }
-    std::size_t entryCount() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(path_), {}));
-    }
-
-private:
-    fs::path path_;
-};
+using workbook_test::TempDir;
 
 std::string bytesOf(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -59,22 +43,10 @@ void writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-QJsonObject runPython(const std::string& args) {
-    std::string command =
-        std::string(CONVERTI_PYTHON) + " " + CONVERTI_SOURCE_DIR + "/tests/engine/excel/" + args;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return {};
-    QByteArray out;
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, static_cast<int>(n));
-    EXPECT_EQ(::pclose(pipe), 0) << command;
-    return QJsonDocument::fromJson(out).object();
-}
 
 QJsonObject compareAdded(const std::string& original, const std::string& result,
                          const char* sheet) {
-    return runPython("compare_added.py '" + original + "' '" + result + "' '" + sheet + "'");
+    return workbook_test::runReader("compare_added.py '" + original + "' '" + result + "' '" + sheet + "'");
 }
 
 template <typename F>

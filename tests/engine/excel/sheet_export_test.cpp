@@ -19,6 +19,7 @@
 
 #include "core/error_codes.h"
 #include "excel/excel.h"
+#include "workbook_test_support.h"
 
 namespace fs = std::filesystem;
 using engine::Column;
@@ -28,42 +29,12 @@ using engine::Value;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "excel_test.XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, ec);
-        fs::remove_all(path_, ec);
-    }
-    std::string file(const char* name) const { return (path_ / name).string(); }
-    const fs::path& path() const { return path_; }
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(path_)) names.push_back(e.path().filename());
-        return names;
-    }
-
-private:
-    fs::path path_;
-};
+using workbook_test::TempDir;
 
 QJsonObject readBack(const std::string& path, int rows = -1) {
-    std::string command = std::string(CONVERTI_PYTHON) + " " + CONVERTI_SOURCE_DIR +
-                          "/tests/engine/excel/read_xls.py '" + path + "'";
-    if (rows >= 0) command += " --rows " + std::to_string(rows);
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return {};
-    QByteArray out;
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, static_cast<int>(n));
-    int status = ::pclose(pipe);
-    EXPECT_EQ(status, 0) << "reader failed on " << path;
-    return QJsonDocument::fromJson(out).object();
+    std::string args = "read_xls.py '" + path + "'";
+    if (rows >= 0) args += " --rows " + std::to_string(rows);
+    return workbook_test::runReader(args);
 }
 
 QJsonArray cellAt(const QJsonObject& sheet, int row, int col) {
