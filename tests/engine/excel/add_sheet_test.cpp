@@ -49,17 +49,7 @@ QJsonObject compareAdded(const std::string& original, const std::string& result,
     return workbook_test::runReader("compare_added.py '" + original + "' '" + result + "' '" + sheet + "'");
 }
 
-template <typename F>
-QString expectError(int number, F f) {
-    try {
-        f();
-    } catch (const converti::Error& e) {
-        EXPECT_EQ(e.number(), number) << e.what();
-        return e.description();
-    }
-    ADD_FAILURE() << "no error, expected " << number;
-    return {};
-}
+using workbook_test::expectError;
 
 const std::vector<Column> kColumns = {
     {u"Nome"}, {u"Importo", Type::Currency}, {u"Data", Type::Date}, {u"Quantit\u00E0", Type::Long}};

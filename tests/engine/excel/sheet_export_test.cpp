@@ -64,18 +64,7 @@ Value integer(Type t, std::int64_t i) {
     return v;
 }
 
-// Runs `f`, expecting converti::Error with `number`; returns its description.
-template <typename F>
-QString expectError(int number, F f) {
-    try {
-        f();
-    } catch (const converti::Error& e) {
-        EXPECT_EQ(e.number(), number) << e.what();
-        return e.description();
-    }
-    ADD_FAILURE() << "no error, expected " << number;
-    return {};
-}
+using workbook_test::expectError;
 
 void expectNoProblems(const QJsonObject& doc) {
     EXPECT_EQ(doc["problems"].toArray().size(), 0)

@@ -6,12 +6,15 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QString>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "error/error.h"
 
 namespace workbook_test {
 
@@ -53,6 +56,19 @@ inline QJsonObject runReader(const std::string& scriptAndArgs) {
     while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, static_cast<int>(n));
     EXPECT_EQ(::pclose(pipe), 0) << command;
     return QJsonDocument::fromJson(out).object();
+}
+
+// Runs `f`, expecting converti::Error with `number`; returns its description.
+template <typename F>
+QString expectError(int number, F f) {
+    try {
+        f();
+    } catch (const converti::Error& e) {
+        EXPECT_EQ(e.number(), number) << e.what();
+        return e.description();
+    }
+    ADD_FAILURE() << "no error, expected " << number;
+    return {};
 }
 
 }  // namespace workbook_test
