@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -94,20 +95,29 @@ void PageFile::corrupt(const QString& what) const {
                   QStringLiteral("The database %1 is damaged or truncated: %2.").arg(displayName(), what));
 }
 
-void PageFile::readRaw(std::uint64_t offset, std::uint8_t* out, std::size_t n) const {
+std::size_t PageFile::readUpTo(std::uint64_t offset, std::uint8_t* out, std::size_t n) const {
     if (fd_ < 0) {
-        std::memcpy(out, bytes_.data() + offset, n);
-        return;
+        const std::size_t have = offset < bytes_.size() ? std::min<std::size_t>(n, bytes_.size() - offset) : 0;
+        std::memcpy(out, bytes_.data() + offset, have);
+        return have;
     }
     std::size_t done = 0;
     while (done < n) {
         const ssize_t got = ::pread(fd_, out + done, n - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0)
+        if (got < 0)
             engine::raise(engine::kErrCannotOpen,
                           QStringLiteral("Cannot read %1 (it may have changed while open).").arg(displayName()));
+        if (got == 0) break;
         done += static_cast<std::size_t>(got);
     }
+    return done;
+}
+
+void PageFile::readRaw(std::uint64_t offset, std::uint8_t* out, std::size_t n) const {
+    if (readUpTo(offset, out, n) != n)
+        engine::raise(engine::kErrCannotOpen,
+                      QStringLiteral("Cannot read %1 (it may have changed while open).").arg(displayName()));
 }
 
 void PageFile::checkHeader() {
@@ -167,17 +177,46 @@ void PageFile::checkHeader() {
     }
 }
 
+void PageFile::unmask(std::uint32_t pg, std::uint8_t* page) const {
+    if (pg == 0 || dbKey_ == 0) return;
+    const std::uint32_t k = dbKey_ ^ pg;
+    const std::uint8_t key[4] = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
+                                 static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 24)};
+    rc4(key, sizeof key, page, format_->pageSize);
+}
+
 void PageFile::read(std::uint32_t pg, std::vector<std::uint8_t>& out) const {
     if (pg >= pageCount_)
         corrupt(QStringLiteral("page %1 lies past the end of the file").arg(pg));
     out.resize(format_->pageSize);
     readRaw(static_cast<std::uint64_t>(pg) * format_->pageSize, out.data(), out.size());
-    if (pg != 0 && dbKey_ != 0) {
-        const std::uint32_t k = dbKey_ ^ pg;
-        const std::uint8_t key[4] = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
-                                     static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 24)};
-        rc4(key, sizeof key, out.data(), out.size());
+    unmask(pg, out.data());
+}
+
+void PageFile::read(std::uint32_t pg, std::vector<std::uint8_t>& out, PageRun& run) const {
+    const std::size_t size = format_->pageSize;
+    const bool forward = run.last != UINT32_MAX && pg > run.last && pg - run.last <= PageRun::kPages;
+    run.last = pg;
+    if (pg < run.first || pg - run.first >= run.count) {
+        if (!forward || pg >= pageCount_) {
+            read(pg, out);
+            return;
+        }
+        const std::uint32_t want = std::min(PageRun::kPages, pageCount_ - pg);
+        run.bytes.resize(want * size);
+        // A file cut short since it was opened ends the run early; the page asked
+        // for is then read alone, which reports the damage.
+        const std::size_t got = readUpTo(static_cast<std::uint64_t>(pg) * size, run.bytes.data(), want * size);
+        run.first = pg;
+        run.count = static_cast<std::uint32_t>(got / size);
+        for (std::uint32_t i = 0; i < run.count; ++i) unmask(pg + i, run.bytes.data() + i * size);
+        if (run.count == 0) {
+            read(pg, out);
+            return;
+        }
     }
+    const std::uint8_t* p = run.bytes.data() + static_cast<std::size_t>(pg - run.first) * size;
+    out.assign(p, p + size);
 }
 
 }  // namespace jet

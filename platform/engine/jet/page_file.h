@@ -14,6 +14,18 @@
 
 namespace jet {
 
+// Pages read ahead in one run for a reader that walks forward through the file
+// (a table's data pages, its long values): one system call per run instead of
+// one per page. Each reader owns its runs, so nothing read before a scan began
+// is reused by it.
+struct PageRun {
+    static constexpr std::uint32_t kPages = 16;
+    std::vector<std::uint8_t> bytes;
+    std::uint32_t first = 0;
+    std::uint32_t count = 0;
+    std::uint32_t last = UINT32_MAX;  // the page asked for last
+};
+
 class PageFile {
 public:
     // Both throw converti::Error (3024, 3044, 3051, 3343, 3031).
@@ -31,6 +43,9 @@ public:
 
     // Fills out (resized to the page size) with page pg. Past the end: 3343.
     void read(std::uint32_t pg, std::vector<std::uint8_t>& out) const;
+    // The same, reading ahead through `run` when pg lies a little past the page
+    // asked for last; elsewhere (a jump back or far ahead) one page is read.
+    void read(std::uint32_t pg, std::vector<std::uint8_t>& out, PageRun& run) const;
 
     [[noreturn]] void corrupt(const QString& what) const;
 
@@ -40,6 +55,9 @@ public:
 private:
     PageFile() = default;
     void readRaw(std::uint64_t offset, std::uint8_t* out, std::size_t n) const;
+    // Reads up to n bytes, fewer only at the end of the file; returns how many.
+    std::size_t readUpTo(std::uint64_t offset, std::uint8_t* out, std::size_t n) const;
+    void unmask(std::uint32_t pg, std::uint8_t* page) const;
     void checkHeader();
 
     std::string path_;

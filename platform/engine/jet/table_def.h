@@ -90,6 +90,8 @@ private:
     std::vector<std::uint8_t> page_;      // current data page
     std::vector<std::uint8_t> overflow_;  // page of a moved row
     std::vector<std::uint8_t> lval_;      // pages of long values
+    PageRun dataRun_;
+    PageRun lvalRun_;
     unsigned rowCount_ = 0;
     unsigned rowIndex_ = 0;
     std::vector<unsigned> varOffsets_;

@@ -2,7 +2,10 @@
 
 #include <iconv.h>
 
+#include <cstring>
 #include <vector>
+
+#include "core/text_units.h"
 
 namespace jet {
 
@@ -88,7 +91,12 @@ void TextDecoder::decode(const std::uint8_t* p, std::size_t n, std::u16string& o
                 compressed = !compressed;
                 ++i;
             } else if (compressed) {
-                *o++ = p[i++];
+                // A run of one-byte units lasts to the next zero byte.
+                const void* zero = std::memchr(p + i, 0, n - i);
+                const std::size_t end = zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - p) : n;
+                engine::widenUnits(p + i, end - i, o);
+                o += end - i;
+                i = end;
             } else if (i + 1 < n) {
                 *o++ = static_cast<char16_t>(p[i] | (p[i + 1] << 8));
                 i += 2;

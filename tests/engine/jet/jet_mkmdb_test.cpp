@@ -10,6 +10,7 @@
 
 #include "error/error.h"
 #include "jet/jet.h"
+#include "jet/page_file.h"
 #include "mkmdb.h"
 
 namespace fs = std::filesystem;
@@ -237,6 +238,45 @@ TEST_F(Written, DatabasePasswordIsRefused) {
     }
     db.setPassword("");
     EXPECT_NO_THROW(jet::Database::open(write(db, "nopw.mdb")));
+}
+
+// Pages read ahead in runs are the pages read one by one, whatever the order of
+// the requests; a file cut short while open still ends in an error, not in data.
+TEST_F(Written, PagesReadInRunsMatchPagesReadAlone) {
+    mkmdb::Database db;
+    auto& t = db.addTable("T", {{"ID", mkmdb::Type::Long, {}}, {"Note", mkmdb::Type::Memo, {}}});
+    t.generateRows(3000, [](std::uint64_t i, mkmdb::Row& row) {
+        row[0] = static_cast<std::int64_t>(i);
+        row[1] = std::string(i % 5 == 0 ? 3000 : 40, static_cast<char>('a' + i % 26));
+    });
+    const std::string path = write(db);
+    auto file = jet::PageFile::openPath(path);
+    const std::uint32_t count = file->pageCount();
+    ASSERT_GT(count, 3 * jet::PageRun::kPages);
+    std::vector<std::uint32_t> order;
+    for (std::uint32_t pg = 0; pg < count; ++pg) order.push_back(pg);  // forward
+    for (std::uint32_t pg = count; pg-- > 0;) order.push_back(pg);      // backward
+    for (std::uint32_t pg = 1; pg < count; pg += 3) order.push_back(pg);  // skipping
+    order.insert(order.end(), {5, 5, 4, 40, 21, 22, count - 1, 0, count - 2, count - 1});
+    jet::PageRun run;
+    std::vector<std::uint8_t> alone, inRun;
+    for (std::uint32_t pg : order) {
+        file->read(pg, alone);
+        file->read(pg, inRun, run);
+        ASSERT_EQ(inRun, alone) << "page " << pg;
+    }
+
+    // Cut to 20 pages: a run that reaches past the new end stops there.
+    ASSERT_EQ(::truncate(path.c_str(), 20 * static_cast<off_t>(alone.size())), 0);
+    jet::PageRun cut;
+    for (std::uint32_t pg = 10; pg < 20; ++pg) file->read(pg, inRun, cut);
+    int error = 0;
+    try {
+        file->read(20, inRun, cut);
+    } catch (const converti::Error& e) {
+        error = e.number();
+    }
+    EXPECT_EQ(error, 3051);
 }
 
 }  // namespace
