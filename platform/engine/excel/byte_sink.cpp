@@ -20,7 +20,7 @@ Chunk allocateChunk() {
     return Chunk(static_cast<std::uint8_t*>(p));
 }
 
-void ChunkedBuffer::write(const std::uint8_t* data, std::size_t size) {
+void ChunkedBuffer::writeAcross(const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
         std::size_t used = size_ % kChunkSize;
         if (used == 0 && size_ / kChunkSize == chunks_.size()) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -49,12 +50,22 @@ class ChunkedBuffer final : public ByteSink {
 public:
     static constexpr std::size_t kChunkSize = excel::kChunkSize;
 
-    void write(const std::uint8_t* data, std::size_t size) override;
+    void write(const std::uint8_t* data, std::size_t size) override {
+        // Most writes are a cell record or two, well inside the current chunk.
+        const std::size_t used = size_ % kChunkSize;
+        if (used != 0 && size <= kChunkSize - used) {
+            std::memcpy(chunks_.back().get() + used, data, size);
+            size_ += size;
+            return;
+        }
+        writeAcross(data, size);
+    }
     std::uint64_t size() const { return size_; }
     // Copies bytes [begin, end) to `sink`.
     void copyTo(ByteSink& sink, std::uint64_t begin, std::uint64_t end) const;
 
 private:
+    void writeAcross(const std::uint8_t* data, std::size_t size);
     std::vector<Chunk> chunks_;
     std::uint64_t size_ = 0;
 };

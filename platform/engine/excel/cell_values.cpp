@@ -84,17 +84,17 @@ std::u16string isoDateText(double days) {
     return ascii(buf);
 }
 
-std::u16string guidText(std::string_view bytes) {
+void guidText(std::string_view bytes, std::u16string& out) {
     static const char kHex[] = "0123456789ABCDEF";
-    auto hex = [&](std::u16string& out, std::size_t i) {
+    auto hex = [&](std::size_t i) {
         auto b = static_cast<unsigned char>(bytes[i]);
         out.push_back(kHex[b >> 4]);
         out.push_back(kHex[b & 15]);
     };
-    std::u16string out;
+    out.clear();
     if (bytes.size() != 16) {
-        for (std::size_t i = 0; i < bytes.size(); ++i) hex(out, i);
-        return out;
+        for (std::size_t i = 0; i < bytes.size(); ++i) hex(i);
+        return;
     }
     // Data1, Data2, Data3 little-endian; Data4 in byte order.
     static const int kOrder[] = {3,  2, 1, 0,  -1, 5,  4,  -1, 7,  6,
@@ -104,10 +104,15 @@ std::u16string guidText(std::string_view bytes) {
         if (i < 0) {
             out.push_back(u'-');
         } else {
-            hex(out, static_cast<std::size_t>(i));
+            hex(static_cast<std::size_t>(i));
         }
     }
     out.push_back(u'}');
+}
+
+std::u16string guidText(std::string_view bytes) {
+    std::u16string out;
+    guidText(bytes, out);
     return out;
 }
 
@@ -122,6 +127,15 @@ double currencyToDouble(std::int64_t tenThousandths) {
 }
 
 double decimalToDouble(const engine::Decimal& d) {
+    // A mantissa below 2^53 and a power of ten up to 10^22 are both exact doubles,
+    // so one division rounds correctly.
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (d.mantissa < (static_cast<unsigned __int128>(1) << 53) && d.scale <= 22) {
+        const double v = static_cast<double>(static_cast<std::uint64_t>(d.mantissa)) / kPowers[d.scale];
+        return d.negative ? -v : v;
+    }
     char digits[48];
     int n = 0;
     unsigned __int128 m = d.mantissa;

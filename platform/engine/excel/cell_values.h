@@ -28,6 +28,8 @@ std::u16string isoDateText(double days);
 // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}" in upper case, from the 16 bytes as Jet
 // stores them (first three groups little-endian). Other lengths give hex text.
 std::u16string guidText(std::string_view bytes);
+// The same into `out`, whose capacity is kept.
+void guidText(std::string_view bytes, std::u16string& out);
 
 // Nearest double to the exact value (correctly rounded).
 double currencyToDouble(std::int64_t tenThousandths);

@@ -1,6 +1,9 @@
 #include "shared_strings.h"
 
 #include <cstring>
+#include <new>
+
+#include "core/text_units.h"
 
 namespace excel {
 namespace {
@@ -12,6 +15,36 @@ std::size_t encodedSize(const std::uint8_t* p) {
     return kStringHeader + cch * ((p[2] & biff::kStringHighByte) ? 2 : 1);
 }
 
+// Four independent lanes of 8 bytes each keep the multiplier busy on long memos;
+// short texts take the tail loop only.
+std::uint32_t hashUnits(std::u16string_view text) {
+    const char16_t* c = text.data();
+    std::size_t n = text.size();
+    std::uint64_t lanes[4] = {0x9E3779B97F4A7C15ull ^ n, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull,
+                              0x27D4EB2F165667C5ull};
+    auto mix = [](std::uint64_t h, std::uint64_t word) {
+        h = (h ^ word) * 0xBF58476D1CE4E5B9ull;
+        return h ^ (h >> 31);
+    };
+    for (; n >= 16; n -= 16, c += 16) {
+        for (int k = 0; k < 4; ++k) {
+            std::uint64_t word;
+            std::memcpy(&word, c + 4 * k, sizeof word);
+            lanes[k] = mix(lanes[k], word);
+        }
+    }
+    std::uint64_t h = lanes[0] ^ (lanes[1] * 0x94D049BB133111EBull) ^ (lanes[2] >> 7) ^
+                      (lanes[3] * 0x9E3779B97F4A7C15ull);
+    for (; n >= 4; n -= 4, c += 4) {
+        std::uint64_t word;
+        std::memcpy(&word, c, sizeof word);
+        h = mix(h, word);
+    }
+    for (; n > 0; --n, ++c) h = (h ^ *c) * 0x94D049BB133111EBull;
+    h ^= h >> 29;
+    return static_cast<std::uint32_t>(h ^ h >> 32);
+}
+
 }  // namespace
 
 std::string_view SharedStrings::entry(std::uint32_t index) const {
@@ -21,14 +54,20 @@ std::string_view SharedStrings::entry(std::uint32_t index) const {
 }
 
 void SharedStrings::grow() {
-    std::vector<std::uint32_t> slots(slots_.empty() ? 1024 : slots_.size() * 2, 0);
-    const std::size_t mask = slots.size() - 1;
-    for (std::uint32_t i = 0; i < locations_.size(); ++i) {
-        std::size_t s = hashes_[i] & mask;
+    const std::size_t count = slotCount_ == 0 ? 1024 : slotCount_ * 2;
+    auto* fresh = static_cast<std::uint64_t*>(std::calloc(count, sizeof(std::uint64_t)));
+    if (!fresh) throw std::bad_alloc();
+    std::unique_ptr<std::uint64_t[], Free> slots(fresh);
+    const std::size_t mask = count - 1;
+    for (std::size_t i = 0; i < slotCount_; ++i) {
+        const std::uint64_t slot = slots_[i];
+        if (slot == 0) continue;
+        std::size_t s = (slot >> 32) & mask;
         while (slots[s] != 0) s = (s + 1) & mask;
-        slots[s] = i + 1;
+        slots[s] = slot;
     }
-    slots_.swap(slots);
+    slots_ = std::move(slots);
+    slotCount_ = count;
 }
 
 bool SharedStrings::equals(std::uint32_t index, std::u16string_view text, bool compressed) const {
@@ -50,37 +89,25 @@ bool SharedStrings::equals(std::uint32_t index, std::u16string_view text, bool c
     return true;
 }
 
-std::uint32_t SharedStrings::add(std::u16string_view text) {
-    // One pass hashes the UTF-16 units, four at a time, and finds whether every
-    // unit fits a byte; the text is encoded only when it is new. One encoding per
-    // text (compressed exactly when every character fits a byte), so equal texts
-    // have equal bytes.
-    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ text.size();
-    char16_t high = 0;
-    const char16_t* c = text.data();
-    std::size_t n = text.size();
-    for (; n >= 4; n -= 4, c += 4) {
-        std::uint64_t word;
-        std::memcpy(&word, c, sizeof word);
-        high |= c[0] | c[1] | c[2] | c[3];
-        h = (h ^ word) * 0xBF58476D1CE4E5B9ull;
-        h ^= h >> 31;
-    }
-    for (; n > 0; --n, ++c) {
-        high |= *c;
-        h = (h ^ *c) * 0x94D049BB133111EBull;
-    }
-    h ^= h >> 29;
-    const auto hash = static_cast<std::uint32_t>(h ^ h >> 32);
-    const bool compressed = high <= 0xFF;
+SharedStrings::Key SharedStrings::keyOf(std::u16string_view text) {
+    return {hashUnits(text), engine::orOfUnits(text.data(), text.size()) <= 0xFF};
+}
+
+std::uint32_t SharedStrings::add(std::u16string_view text, Key key) {
+    // The text is encoded only when it is new. One encoding per text (compressed
+    // exactly when every character fits a byte), so equal texts have equal bytes.
+    const std::uint32_t hash = key.hash;
+    const bool compressed = key.compressed;
 
     ++total_;
-    if ((locations_.size() + 1) * 2 > slots_.size()) grow();
-    const std::size_t mask = slots_.size() - 1;
+    if ((locations_.size() + 1) * 2 > slotCount_) grow();
+    const std::size_t mask = slotCount_ - 1;
     std::size_t s = hash & mask;
     for (; slots_[s] != 0; s = (s + 1) & mask) {
-        std::uint32_t i = slots_[s] - 1;
-        if (hashes_[i] == hash && equals(i, text, compressed)) return firstIndex_ + i;
+        const std::uint64_t slot = slots_[s];
+        if (slot >> 32 != hash) continue;
+        const auto i = static_cast<std::uint32_t>(slot) - 1;
+        if (equals(i, text, compressed)) return firstIndex_ + i;
     }
 
     // A string never spans chunks: at most 3 + 2 * 32767 bytes, well under a chunk.
@@ -94,7 +121,7 @@ std::uint32_t SharedStrings::add(std::u16string_view text) {
     *out++ = static_cast<std::uint8_t>(text.size() >> 8);
     *out++ = compressed ? 0 : biff::kStringHighByte;
     if (compressed) {
-        for (char16_t u : text) *out++ = static_cast<std::uint8_t>(u);
+        engine::narrowUnits(text.data(), text.size(), out);
     } else {
         for (char16_t u : text) {
             *out++ = static_cast<std::uint8_t>(u);
@@ -104,8 +131,7 @@ std::uint32_t SharedStrings::add(std::u16string_view text) {
     auto index = static_cast<std::uint32_t>(locations_.size());
     locations_.push_back(
         static_cast<std::uint32_t>((chunks_.size() - 1) << kChunkBits | chunkUsed_));
-    hashes_.push_back(hash);
-    slots_[s] = index + 1;
+    slots_[s] = std::uint64_t{hash} << 32 | (index + 1);
     chunkUsed_ += size;
     encodedBytes_ += size;
     return firstIndex_ + index;

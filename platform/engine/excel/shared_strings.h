@@ -7,6 +7,7 @@
 // open-addressing table of indexes, so the table's text is held once.
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -20,9 +21,23 @@ public:
     // `firstIndex`: strings already in the workbook's table, before these.
     explicit SharedStrings(std::uint32_t firstIndex = 0) : firstIndex_(firstIndex) {}
 
+    // What a lookup needs of a text, found in one pass over it.
+    struct Key {
+        std::uint32_t hash = 0;
+        bool compressed = true;  // every unit fits a byte
+    };
+    static Key keyOf(std::u16string_view text);
+    // Starts loading the table's slot for `key`: a row's lookups then overlap
+    // instead of waiting for memory one after another.
+    void prefetch(Key key) const {
+        if (slotCount_ != 0) __builtin_prefetch(&slots_[key.hash & (slotCount_ - 1)]);
+    }
+
     // Returns the string's index in the table, adding it when new; counts one use.
     // The caller keeps text at most 32767 characters.
-    std::uint32_t add(std::u16string_view text);
+    std::uint32_t add(std::u16string_view text) { return add(text, keyOf(text)); }
+    // The same with the key of `text` found earlier.
+    std::uint32_t add(std::u16string_view text, Key key);
 
     std::uint32_t uniqueCount() const { return static_cast<std::uint32_t>(locations_.size()); }
     std::uint32_t totalCount() const { return total_; }
@@ -50,8 +65,13 @@ private:
     std::vector<Chunk> chunks_;
     std::size_t chunkUsed_ = kChunkSize;
     std::vector<std::uint32_t> locations_;  // chunk << kChunkBits | offset
-    std::vector<std::uint32_t> hashes_;
-    std::vector<std::uint32_t> slots_;  // index + 1, 0 = empty
+    struct Free {
+        void operator()(std::uint64_t* p) const { std::free(p); }
+    };
+    // hash << 32 | (index + 1), 0 = empty. From calloc: a large table comes as
+    // fresh zero pages instead of being cleared by hand on every growth.
+    std::unique_ptr<std::uint64_t[], Free> slots_;
+    std::size_t slotCount_ = 0;
     std::uint32_t firstIndex_ = 0;
     std::uint32_t total_ = 0;
     std::uint64_t encodedBytes_ = 0;

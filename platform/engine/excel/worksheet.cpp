@@ -1,10 +1,12 @@
 #include "worksheet.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "cell_values.h"
 #include "core/error_codes.h"
@@ -18,10 +20,23 @@ constexpr std::uint16_t kDefaultColumnWidth = 8;  // DefColWidth, in characters
 constexpr std::uint16_t kIcvHeaderDefault = 0x40;
 constexpr std::size_t kRowRecordSize = biff::kRecordHeaderSize + 16;
 
+constexpr std::size_t kMaxNumberChars = 12;  // General shows about 11 characters
+
 std::size_t numberChars(double v) {
     char buf[32];
     auto r = std::to_chars(buf, buf + sizeof buf, v);
     return static_cast<std::size_t>(r.ptr - buf);
+}
+
+std::size_t integerDigits(std::uint64_t v) {
+    std::size_t n = 1;
+    for (; v >= 10; v /= 10) ++n;
+    return n;
+}
+
+void put16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
 }
 
 // Passes records encoded earlier (into the cell buffer) through to the stream.
@@ -44,8 +59,9 @@ Worksheet::Worksheet(const std::vector<engine::Column>& columns, SharedStrings& 
       strings_(strings),
       xfs_(xfs),
       selected_(selected),
-      cellWriter_(cells_),
-      widths_(columns.size(), 0) {
+      widths_(columns.size(), 0),
+      keys_(columns.size()),
+      guids_(columns.size()) {
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         if (columns_[c].name.size() > biff::kMaxCellChars) {
             engine::raise(engine::kErrFieldTooLong,
@@ -94,6 +110,19 @@ void Worksheet::check(const engine::Row& row) const {
 void Worksheet::addRow(const engine::Row& row) {
     check(row);
     rowNumber_ = static_cast<std::uint16_t>(rows_.size());
+    // The row's texts first, so that their lookups in the string table overlap.
+    for (std::size_t c = 0; c < row.size(); ++c) {
+        const engine::Value& v = row[c];
+        if (v.type == engine::Type::Text || v.type == engine::Type::Memo) {
+            keys_[c] = SharedStrings::keyOf(v.text);
+        } else if (v.type == engine::Type::Guid) {
+            guidText(v.bytes, guids_[c]);
+            keys_[c] = SharedStrings::keyOf(guids_[c]);
+        } else {
+            continue;
+        }
+        strings_.prefetch(keys_[c]);
+    }
     std::uint16_t first = 0;
     std::uint16_t lastPlusOne = 0;
     for (std::size_t c = 0; c < row.size(); ++c) {
@@ -123,13 +152,13 @@ bool Worksheet::encode(std::uint16_t column, const engine::Value& v) {
         case Type::Binary:
         case Type::LongBinary:
             return false;  // no cell holds them: the cell stays empty
-        case Type::Boolean:
-            payload_.clear();
-            payload_.u16(rowNumber_).u16(column).u16(xfs_.general);
-            payload_.u8(v.boolean ? 1 : 0).u8(biff::kBesBoolean);
-            cellWriter_.record(biff::kRecordBoolErr, payload_);
+        case Type::Boolean: {
+            const std::uint8_t value[2] = {static_cast<std::uint8_t>(v.boolean ? 1 : 0),
+                                           biff::kBesBoolean};
+            cell(biff::kRecordBoolErr, column, xfs_.general, value, sizeof value);
             widen(column, 5);
             return true;
+        }
         case Type::Byte:
         case Type::Integer:
         case Type::Long:
@@ -149,7 +178,8 @@ bool Worksheet::encode(std::uint16_t column, const engine::Value& v) {
         case Type::Currency: {
             double amount = currencyToDouble(v.integer);
             number(column, amount, xfs_.currency);
-            std::size_t digits = numberChars(std::trunc(std::fabs(amount)));
+            // Digits, thousands separators, sign, currency symbol and cents.
+            std::size_t digits = integerDigits(static_cast<std::uint64_t>(std::fabs(amount)));
             widen(column, digits + digits / 3 + 4);
             return true;
         }
@@ -164,36 +194,52 @@ bool Worksheet::encode(std::uint16_t column, const engine::Value& v) {
             return true;
         case Type::Text:
         case Type::Memo:
-            text(column, v.text);
+            text(column, v.text, keys_[column]);
             return true;
         case Type::Guid:
-            text(column, guidText(v.bytes));
+            text(column, guids_[column], keys_[column]);
             return true;
     }
     return false;
 }
 
+void Worksheet::cell(std::uint16_t type, std::uint16_t column, std::uint16_t xf,
+                     const std::uint8_t* value, std::size_t size) {
+    // Cell records are small and of fixed size: framed here, stored in one write.
+    std::uint8_t record[biff::kRecordHeaderSize + 6 + 8];
+    put16(record, type);
+    put16(record + 2, static_cast<std::uint16_t>(6 + size));
+    put16(record + 4, rowNumber_);
+    put16(record + 6, column);
+    put16(record + 8, xf);
+    std::memcpy(record + 10, value, size);
+    cells_.write(record, 10 + size);
+}
+
 void Worksheet::number(std::uint16_t column, double v, std::uint16_t xf) {
-    payload_.clear();
-    payload_.u16(rowNumber_).u16(column).u16(xf);
     // Whole numbers that fit 30 bits go as RK, exactly and in fewer bytes.
     if (v >= biff::kRkIntMin && v <= biff::kRkIntMax && v == std::trunc(v) &&
         !(v == 0 && std::signbit(v))) {
-        auto i = static_cast<std::int32_t>(v);
-        payload_.u32(static_cast<std::uint32_t>(i) << 2 | biff::kRkInteger);
-        cellWriter_.record(biff::kRecordRk, payload_);
+        auto rk = static_cast<std::uint32_t>(static_cast<std::int32_t>(v)) << 2 | biff::kRkInteger;
+        std::uint8_t value[4];
+        for (int i = 0; i < 4; ++i) value[i] = static_cast<std::uint8_t>(rk >> (8 * i));
+        cell(biff::kRecordRk, column, xf, value, sizeof value);
     } else {
-        payload_.f64(v);
-        cellWriter_.record(biff::kRecordNumber, payload_);
+        auto bits = std::bit_cast<std::uint64_t>(v);
+        std::uint8_t value[8];
+        for (int i = 0; i < 8; ++i) value[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+        cell(biff::kRecordNumber, column, xf, value, sizeof value);
     }
-    // General shows at most about 11 characters of a number.
-    if (xf == xfs_.general) widen(column, std::min<std::size_t>(numberChars(v), 12));
+    if (xf == xfs_.general && widths_[column] < kMaxNumberChars) {
+        widen(column, std::min(numberChars(v), kMaxNumberChars));
+    }
 }
 
-void Worksheet::text(std::uint16_t column, std::u16string_view s) {
-    payload_.clear();
-    payload_.u16(rowNumber_).u16(column).u16(xfs_.general).u32(strings_.add(s));
-    cellWriter_.record(biff::kRecordLabelSst, payload_);
+void Worksheet::text(std::uint16_t column, std::u16string_view s, SharedStrings::Key key) {
+    const std::uint32_t index = strings_.add(s, key);
+    std::uint8_t value[4];
+    for (int i = 0; i < 4; ++i) value[i] = static_cast<std::uint8_t>(index >> (8 * i));
+    cell(biff::kRecordLabelSst, column, xfs_.general, value, sizeof value);
     widen(column, s.size());
 }
 

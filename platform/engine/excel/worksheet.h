@@ -29,7 +29,6 @@ public:
     // not `selected` is added beside the workbook's active sheet.
     Worksheet(const std::vector<engine::Column>& columns, SharedStrings& strings, CellXfs xfs = {},
               bool selected = true);
-    // The cell writer points into the worksheet's own buffer: it stays in place.
     Worksheet(const Worksheet&) = delete;
     Worksheet& operator=(const Worksheet&) = delete;
 
@@ -62,8 +61,13 @@ private:
 
     void check(const engine::Row& row) const;
     bool encode(std::uint16_t column, const engine::Value& v);
+    void cell(std::uint16_t type, std::uint16_t column, std::uint16_t xf,
+              const std::uint8_t* value, std::size_t size);
     void number(std::uint16_t column, double v, std::uint16_t xf);
-    void text(std::uint16_t column, std::u16string_view s);
+    void text(std::uint16_t column, std::u16string_view s, SharedStrings::Key key);
+    void text(std::uint16_t column, std::u16string_view s) {
+        text(column, s, SharedStrings::keyOf(s));
+    }
     void widen(std::uint16_t column, std::size_t chars);
     void finishRow(std::uint16_t first, std::uint16_t lastPlusOne);
     std::vector<ColumnRun> columnRuns() const;
@@ -75,11 +79,12 @@ private:
     CellXfs xfs_;
     bool selected_;
     ChunkedBuffer cells_;
-    RecordWriter cellWriter_;
     std::vector<RowExtent> rows_;
     std::vector<std::uint16_t> widths_;  // characters, capped
     std::uint16_t rowNumber_ = 0;        // the row being encoded
-    Payload payload_;
+    // Per column, for the row being encoded: the text's key, a GUID's text.
+    std::vector<SharedStrings::Key> keys_;
+    std::vector<std::u16string> guids_;
 };
 
 }  // namespace excel

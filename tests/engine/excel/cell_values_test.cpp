@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <string>
 
 namespace excel {
 namespace {
@@ -78,6 +79,30 @@ TEST(CellValues, ExactNumbersRoundOnce) {
     EXPECT_EQ(decimalToDouble(d), std::strtod("-1234567890123456789.0012345678", nullptr));
     engine::Decimal zero;
     EXPECT_EQ(decimalToDouble(zero), 0.0);
+
+    // Every mantissa and scale, on both sides of the exact-division shortcut
+    // (mantissa below 2^53, scale up to 22), rounds as reading its text does.
+    const unsigned __int128 two53 = static_cast<unsigned __int128>(1) << 53;
+    const unsigned __int128 mantissas[] = {1, 7, 12345, 999999999999999, two53 - 1, two53, two53 + 1,
+                                           two53 * 1000 + 3, (static_cast<unsigned __int128>(1) << 96) - 1};
+    for (unsigned __int128 m : mantissas) {
+        for (std::uint8_t scale : {0, 1, 2, 4, 15, 22, 23, 28}) {
+            for (bool negative : {false, true}) {
+                engine::Decimal v;
+                v.mantissa = m;
+                v.scale = scale;
+                v.negative = negative;
+                std::string digits;
+                for (unsigned __int128 r = m; r != 0; r /= 10) digits.insert(digits.begin(), char('0' + int(r % 10)));
+                const std::string text = (negative ? "-" : "") + digits + "e-" + std::to_string(scale);
+                EXPECT_EQ(decimalToDouble(v), std::strtod(text.c_str(), nullptr)) << text;
+            }
+        }
+    }
+    engine::Decimal negativeZero;
+    negativeZero.negative = true;
+    negativeZero.scale = 2;
+    EXPECT_TRUE(std::signbit(decimalToDouble(negativeZero)));
 }
 
 TEST(CellValues, NonFiniteNumbersAsText) {

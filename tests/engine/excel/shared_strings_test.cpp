@@ -121,6 +121,38 @@ TEST(SharedStrings, TextsDifferingInOneUnitAreDistinct) {
     EXPECT_EQ(s.uniqueCount(), std::size(texts));
 }
 
+// Long texts are hashed in several lanes: a difference in any lane, or in the
+// tail after the last whole group, still makes a new entry, and equal long texts
+// share one.
+TEST(SharedStrings, LongTextsDifferingAnywhereAreDistinct) {
+    SharedStrings s;
+    std::vector<std::u16string> texts;
+    for (std::size_t length : {15u, 16u, 17u, 31u, 64u, 67u, 5000u}) {
+        const std::u16string base(length, u'n');
+        texts.push_back(base);
+        for (std::size_t at : {std::size_t{0}, std::size_t{4}, std::size_t{9}, std::size_t{14},
+                               length / 2, length - 1}) {
+            std::u16string t = base;
+            t[at] = u'm';
+            texts.push_back(t);
+            t[at] = u'\u0100';  // the same place, now needing two bytes
+            texts.push_back(t);
+        }
+    }
+    std::vector<std::uint32_t> first;
+    for (const auto& t : texts) first.push_back(s.add(t));
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(s.add(std::u16string(texts[i])), first[i]) << i;
+        for (std::size_t j = 0; j < i; ++j) {
+            if (texts[i] == texts[j]) {
+                EXPECT_EQ(first[i], first[j]);
+            } else {
+                EXPECT_NE(first[i], first[j]) << i << " " << j;
+            }
+        }
+    }
+}
+
 TEST(SharedStrings, DecodesBackAcrossContinueRecords) {
     SharedStrings s;
     std::vector<std::u16string> texts;
