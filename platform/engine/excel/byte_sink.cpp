@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
+#include <mutex>
 #include <new>
+#include <system_error>
 
 namespace excel {
 
@@ -13,11 +16,33 @@ void ChunkFree::operator()(std::uint8_t* p) const {
     ::operator delete(p, std::align_val_t{kChunkSize});
 }
 
-Chunk allocateChunk() {
+namespace {
+
+Chunk makeChunk() {
     void* p = ::operator new(kChunkSize, std::align_val_t{kChunkSize});
     // Only a hint: without transparent huge pages the chunk works the same.
     ::madvise(p, kChunkSize, MADV_HUGEPAGE);
+    // Touched here, so the kernel clears the memory now rather than on first use.
+    auto* bytes = static_cast<volatile std::uint8_t*>(p);
+    for (std::size_t i = 0; i < kChunkSize; i += 4096) bytes[i] = 0;
     return Chunk(static_cast<std::uint8_t*>(p));
+}
+
+}  // namespace
+
+Chunk allocateChunk() {
+    // Clearing fresh memory is a large share of building a big workbook: the next
+    // chunk is made ready on another thread while this one fills the current one.
+    static std::mutex mutex;
+    static std::future<Chunk> next;
+    std::lock_guard<std::mutex> lock(mutex);
+    Chunk chunk = next.valid() ? next.get() : makeChunk();
+    try {
+        next = std::async(std::launch::async, makeChunk);
+    } catch (const std::system_error&) {
+        // No thread to spare: the next chunk is made when it is needed.
+    }
+    return chunk;
 }
 
 void ChunkedBuffer::writeAcross(const std::uint8_t* data, std::size_t size) {
