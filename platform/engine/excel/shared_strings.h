@@ -16,6 +16,12 @@
 
 namespace excel {
 
+// Frees the string table's slots: from calloc, or aligned for huge pages.
+struct SlotsFree {
+    bool huge = false;
+    void operator()(std::uint64_t* p) const;
+};
+
 class SharedStrings {
 public:
     // `firstIndex`: strings already in the workbook's table, before these.
@@ -65,12 +71,9 @@ private:
     std::vector<Chunk> chunks_;
     std::size_t chunkUsed_ = kChunkSize;
     std::vector<std::uint32_t> locations_;  // chunk << kChunkBits | offset
-    struct Free {
-        void operator()(std::uint64_t* p) const { std::free(p); }
-    };
-    // hash << 32 | (index + 1), 0 = empty. From calloc: a large table comes as
-    // fresh zero pages instead of being cleared by hand on every growth.
-    std::unique_ptr<std::uint64_t[], Free> slots_;
+    // hash << 32 | (index + 1), 0 = empty. A small table comes from calloc, as
+    // fresh zero pages; one of megabytes in huge pages.
+    std::unique_ptr<std::uint64_t[], SlotsFree> slots_;
     std::size_t slotCount_ = 0;
     std::uint32_t firstIndex_ = 0;
     std::uint32_t total_ = 0;

@@ -97,6 +97,25 @@ TEST(SharedStrings, KeepsEachTextOnceAndCountsEveryUse) {
     }
 }
 
+// Past 32K texts the index table moves from small allocations to huge-page
+// blocks; every text must still be found after each move.
+TEST(SharedStrings, FindsEveryTextAcrossTableGrowths) {
+    SharedStrings s;
+    constexpr std::uint32_t kTexts = 300000;
+    auto text = [](std::uint32_t i) {
+        std::u16string t(1, static_cast<char16_t>(0x4E00 + i % 7));  // some wide, some not
+        if (i % 2) t[0] = u'a';
+        for (char c : std::to_string(i)) t.push_back(static_cast<char16_t>(c));
+        return t;
+    };
+    for (std::uint32_t i = 0; i < kTexts; ++i) ASSERT_EQ(s.add(text(i)), i);
+    std::uint32_t wrong = 0;
+    for (std::uint32_t i = 0; i < kTexts; ++i) wrong += s.add(text(i)) != i;
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(s.uniqueCount(), kTexts);
+    EXPECT_EQ(s.totalCount(), 2 * kTexts);
+}
+
 TEST(SharedStrings, TextsDifferingInOneUnitAreDistinct) {
     // Pairs that share length and low bytes, or differ only past the last whole
     // group of four units, or only in a unit's high byte: never the same entry.
