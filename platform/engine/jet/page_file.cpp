@@ -193,14 +193,15 @@ void PageFile::read(std::uint32_t pg, std::vector<std::uint8_t>& out) const {
     unmask(pg, out.data());
 }
 
-void PageFile::read(std::uint32_t pg, std::vector<std::uint8_t>& out, PageRun& run) const {
+std::span<const std::uint8_t> PageFile::page(std::uint32_t pg, PageRun& run,
+                                             std::vector<std::uint8_t>& alone) const {
     const std::size_t size = format_->pageSize;
     const bool forward = run.last != UINT32_MAX && pg > run.last && pg - run.last <= PageRun::kPages;
     run.last = pg;
     if (pg < run.first || pg - run.first >= run.count) {
         if (!forward || pg >= pageCount_) {
-            read(pg, out);
-            return;
+            read(pg, alone);
+            return alone;
         }
         const std::uint32_t want = std::min(PageRun::kPages, pageCount_ - pg);
         run.bytes.resize(want * size);
@@ -211,12 +212,11 @@ void PageFile::read(std::uint32_t pg, std::vector<std::uint8_t>& out, PageRun& r
         run.count = static_cast<std::uint32_t>(got / size);
         for (std::uint32_t i = 0; i < run.count; ++i) unmask(pg + i, run.bytes.data() + i * size);
         if (run.count == 0) {
-            read(pg, out);
-            return;
+            read(pg, alone);
+            return alone;
         }
     }
-    const std::uint8_t* p = run.bytes.data() + static_cast<std::size_t>(pg - run.first) * size;
-    out.assign(p, p + size);
+    return {run.bytes.data() + static_cast<std::size_t>(pg - run.first) * size, size};
 }
 
 }  // namespace jet

@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -43,9 +44,12 @@ public:
 
     // Fills out (resized to the page size) with page pg. Past the end: 3343.
     void read(std::uint32_t pg, std::vector<std::uint8_t>& out) const;
-    // The same, reading ahead through `run` when pg lies a little past the page
-    // asked for last; elsewhere (a jump back or far ahead) one page is read.
-    void read(std::uint32_t pg, std::vector<std::uint8_t>& out, PageRun& run) const;
+    // Page pg, read ahead through `run` when pg lies a little past the page asked
+    // for last; elsewhere (a jump back or far ahead) read alone into `alone`. The
+    // bytes are not copied out of the run: they stay valid until the next call
+    // with the same run or `alone`.
+    std::span<const std::uint8_t> page(std::uint32_t pg, PageRun& run,
+                                       std::vector<std::uint8_t>& alone) const;
 
     [[noreturn]] void corrupt(const QString& what) const;
 

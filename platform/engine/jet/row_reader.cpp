@@ -129,7 +129,7 @@ bool RowReader::loadNextPage() {
     const Format& f = file_->format();
     while (pageIndex_ < pages_.size()) {
         const std::uint32_t pg = pages_[pageIndex_++];
-        file_->read(pg, page_, dataRun_);
+        page_ = file_->page(pg, dataRun_, pageAlone_);
         // Usage maps also list pages that no longer hold this table's rows.
         if (page_[0] != kPageData || le32(&page_[kPageTdefPointer]) != def_.tdefPage) continue;
         rowCount_ = le16(&page_[f.dataRowCountOffset]);
@@ -154,19 +154,19 @@ bool RowReader::next(engine::Row& row) {
             // Deleted rows, and rows that were moved here from another page (they
             // are read where their pointer stands), carry the deleted flag.
             if (slot & kSlotDeleted) continue;
-            const std::vector<std::uint8_t>* where = &page_;
+            std::span<const std::uint8_t> where = page_;
             for (int hop = 0; slot & kSlotOverflow; ++hop) {
                 if (hop == kMaxOverflowHops || e - s < 4)
                     corrupt(QStringLiteral("a moved row cannot be found"));
-                const std::uint32_t ptr = le32(where->data() + s);
+                const std::uint32_t ptr = le32(where.data() + s);
                 file_->read(ptr >> 8, overflow_);
                 if (overflow_[0] != kPageData)
                     corrupt(QStringLiteral("a moved row points to page %1, not a data page").arg(ptr >> 8));
                 slot = findRow(*file_, overflow_, ptr & 0xff, &s, &e);
-                where = &overflow_;
+                where = overflow_;
             }
             if (e == s) continue;  // an empty slot holds no row
-            decodeRow(where->data() + s, e - s, row);
+            decodeRow(where.data() + s, e - s, row);
             return true;
         }
         if (!loadNextPage()) return false;
@@ -289,24 +289,24 @@ void RowReader::readLongValue(const ColumnDef& c, const std::uint8_t* p, unsigne
     std::uint32_t ptr = le32(p + 4);
     if (kind == kLongValueSinglePage) {
         if (len == 0) return;
-        file_->read(ptr >> 8, lval_, lvalRun_);
+        const auto lval = file_->page(ptr >> 8, lvalRun_, lvalAlone_);
         unsigned s = 0, e = 0;
-        findRow(*file_, lval_, ptr & 0xff, &s, &e);
+        findRow(*file_, lval, ptr & 0xff, &s, &e);
         if (e - s < len) bad(QStringLiteral("is cut short"));
-        out.assign(reinterpret_cast<const char*>(lval_.data() + s), len);
+        out.assign(reinterpret_cast<const char*>(lval.data() + s), len);
         return;
     }
     if (kind != 0) bad(QStringLiteral("has an unknown kind"));
     // A chain of pieces: each starts with the pointer to the next.
     while (out.size() < len) {
         if (ptr == 0) bad(QStringLiteral("ends before its length"));
-        file_->read(ptr >> 8, lval_, lvalRun_);
+        const auto lval = file_->page(ptr >> 8, lvalRun_, lvalAlone_);
         unsigned s = 0, e = 0;
-        findRow(*file_, lval_, ptr & 0xff, &s, &e);
+        findRow(*file_, lval, ptr & 0xff, &s, &e);
         if (e - s <= 4) bad(QStringLiteral("has an empty piece"));
-        ptr = le32(lval_.data() + s);
+        ptr = le32(lval.data() + s);
         const std::size_t take = std::min<std::size_t>(e - s - 4, len - out.size());
-        out.append(reinterpret_cast<const char*>(lval_.data() + s + 4), take);
+        out.append(reinterpret_cast<const char*>(lval.data() + s + 4), take);
     }
 }
 

@@ -100,7 +100,7 @@ TableDef readTableDef(const PageFile& file, const TextDecoder& text, std::uint32
     return t;
 }
 
-std::uint16_t findRow(const PageFile& file, const std::vector<std::uint8_t>& page, unsigned row,
+std::uint16_t findRow(const PageFile& file, std::span<const std::uint8_t> page, unsigned row,
                       unsigned* start, unsigned* end) {
     const Format& f = file.format();
     const unsigned count = le16(&page[f.dataRowCountOffset]);

@@ -41,7 +41,7 @@ TableDef readTableDef(const PageFile& file, const TextDecoder& text, std::uint32
 
 // Finds row `row` of a page already read into `page`: [start, end) within it.
 // Returns the slot's raw flags. Bad slot: 3343.
-std::uint16_t findRow(const PageFile& file, const std::vector<std::uint8_t>& page, unsigned row,
+std::uint16_t findRow(const PageFile& file, std::span<const std::uint8_t> page, unsigned row,
                       unsigned* start, unsigned* end);
 
 // Reads a row's table of variable-length column offsets (the last entry is the
@@ -87,9 +87,10 @@ private:
     std::vector<std::uint32_t> pages_;
     std::size_t pageIndex_ = 0;
     bool pagesLoaded_ = false;
-    std::vector<std::uint8_t> page_;      // current data page
+    std::span<const std::uint8_t> page_;  // current data page, in dataRun_ or pageAlone_
+    std::vector<std::uint8_t> pageAlone_;
     std::vector<std::uint8_t> overflow_;  // page of a moved row
-    std::vector<std::uint8_t> lval_;      // pages of long values
+    std::vector<std::uint8_t> lvalAlone_;  // a long value's page read outside lvalRun_
     PageRun dataRun_;
     PageRun lvalRun_;
     unsigned rowCount_ = 0;

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -107,9 +108,14 @@ void TextDecoder::decode(const std::uint8_t* p, std::size_t n, std::u16string& o
         out.resize(static_cast<std::size_t>(o - out.data()));
         return;
     }
-    out.resize(n / 2);
-    for (std::size_t i = 0; i < n / 2; ++i)
-        out[i] = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+    if constexpr (std::endian::native == std::endian::little) {
+        // The bytes are the units already: one copy, without clearing first.
+        out.assign(reinterpret_cast<const char16_t*>(p), n / 2);
+    } else {
+        out.resize(n / 2);
+        for (std::size_t i = 0; i < n / 2; ++i)
+            out[i] = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+    }
 }
 
 void TextDecoder::decodeMultiByte(const std::uint8_t* p, std::size_t n, std::u16string& out) const {
