@@ -14,9 +14,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "core/error_codes.h"
@@ -73,16 +78,78 @@ bool readable(GsfInfile* dir, int depth) {
 constexpr guint8 kExcelClsid[16] = {0x20, 0x08, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                     0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
+// Makes what was written so far durable, on a thread of its own, whenever asked.
+// The caller's fsync before the rename then waits for the tail only, instead of
+// for the disk (in a virtual machine, the host) to take the whole file at once.
+class Flusher {
+public:
+    explicit Flusher(int fd) : fd_(fd) {
+        try {
+            thread_ = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            // No thread to spare: the final fsync does all the work.
+        }
+    }
+    ~Flusher() { stop(); }
+    Flusher(const Flusher&) = delete;
+    Flusher& operator=(const Flusher&) = delete;
+
+    void request() {
+        if (!thread_.joinable()) return;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            pending_ = true;
+        }
+        wake_.notify_one();
+    }
+    // Ends the thread. Returns the errno of the first flush that failed, or 0: a
+    // failure seen here is not reported again to the caller's own fsync.
+    int stop() {
+        if (thread_.joinable()) {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                stopping_ = true;
+            }
+            wake_.notify_one();
+            thread_.join();
+        }
+        return error_;
+    }
+
+private:
+    void run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return pending_ || stopping_; });
+            if (stopping_) return;
+            pending_ = false;
+            lock.unlock();
+            const int error = ::fdatasync(fd_) == 0 ? 0 : errno;
+            lock.lock();
+            if (error_ == 0) error_ = error;
+        }
+    }
+
+    int fd_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool pending_ = false;
+    bool stopping_ = false;
+    int error_ = 0;
+    std::thread thread_;
+};
+
 // libgsf writes through a stdio stream; a cookie stream over our descriptor keeps
 // the errno of a failed write, so a full disk is told apart from other failures.
 struct FdCookie {
     int fd;
+    Flusher* flusher = nullptr;
     int error = 0;
     std::size_t unflushed = 0;
 };
 
-// Starting the disk writes every few megabytes lets them run while the rest of the
-// workbook is produced, so the final fsync waits for the tail only.
+// Every few megabytes the disk writes are started and a flush is asked for, so
+// they run while the rest of the workbook is produced.
 constexpr std::size_t kWritebackBytes = std::size_t{8} << 20;
 
 ssize_t cookieWrite(void* c, const char* buf, size_t size) {
@@ -102,6 +169,7 @@ ssize_t cookieWrite(void* c, const char* buf, size_t size) {
         cookie->unflushed = 0;
         // Only a hint: a file system without it still gets the fsync.
         ::sync_file_range(cookie->fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        if (cookie->flusher) cookie->flusher->request();
     }
     return static_cast<ssize_t>(done);
 }
@@ -129,7 +197,19 @@ struct FileClose {
 
 class Writer {
 public:
-    Writer(int fd, const QString& path) : cookie_{fd}, path_(path) {}
+    Writer(int fd, const QString& path) : flusher_(fd), cookie_{fd, &flusher_}, path_(path) {}
+
+    // A stdio stream over the descriptor, for libgsf.
+    FILE* open() {
+        cookie_io_functions_t io{};
+        io.write = cookieWrite;
+        io.seek = cookieSeek;
+        FILE* file = fopencookie(&cookie_, "w", io);
+        if (!file) raiseFileError(errno, path_, QStringLiteral("write"));
+        return file;
+    }
+
+    bool failed() const { return cookie_.error != 0; }
 
     [[noreturn]] void fail(GsfOutput* output) {
         if (cookie_.error != 0) raiseFileError(cookie_.error, path_, QStringLiteral("write"));
@@ -140,7 +220,6 @@ public:
                                         : QStringLiteral("the container could not be built")));
     }
 
-    void run(const std::function<void(ByteSink&)>& produce, const CompoundInput* copyFrom);
     void copyTree(GsfInfile* in, GsfOutfile* out, bool root);
 
     // The SummaryInformation and DocumentSummaryInformation property sets
@@ -166,7 +245,13 @@ public:
         if (gsf_output_error(output)) fail(output);
     }
 
+    // Waits for the flushes asked for; a failed one fails the write.
+    void endFlushes() {
+        if (int error = flusher_.stop()) raiseFileError(error, path_, QStringLiteral("write"));
+    }
+
 private:
+    Flusher flusher_;
     FdCookie cookie_;
     QString path_;
 };
@@ -191,7 +276,9 @@ public:
 private:
     static constexpr std::size_t kSize = 1 << 16;
     void put(const std::uint8_t* data, std::size_t size) {
-        if (!gsf_output_write(out_, size, data)) writer_.fail(out_);
+        // libgsf notices a failed write to the file only when it closes: a full
+        // disk is reported at the write that met it.
+        if (!gsf_output_write(out_, size, data) || writer_.failed()) writer_.fail(out_);
     }
     GsfOutput* out_;
     Writer& writer_;
@@ -225,49 +312,6 @@ void Writer::copyTree(GsfInfile* in, GsfOutfile* out, bool root) {
     }
 }
 
-void Writer::run(const std::function<void(ByteSink&)>& produce, const CompoundInput* copyFrom) {
-    cookie_io_functions_t io{};
-    io.write = cookieWrite;
-    io.seek = cookieSeek;
-    std::unique_ptr<FILE, FileClose> file(fopencookie(&cookie_, "w", io));
-    if (!file) raiseFileError(errno, path_, QStringLiteral("write"));
-
-    const QByteArray name = path_.toUtf8();
-    GPtr<GsfOutput> sink(gsf_output_stdio_new_FILE(name.constData(), file.get(), TRUE));
-    if (!sink) fail(nullptr);
-    GPtr<GsfOutfile> ole(gsf_outfile_msole_new(sink.get()));
-    if (!ole) fail(sink.get());
-    guint8 rootClass[16];
-    std::memcpy(rootClass, kExcelClsid, sizeof rootClass);
-    if (copyFrom) {
-        gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(copyFrom->impl().root), rootClass);
-    }
-    gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(ole.get()), rootClass);
-    GPtr<GsfOutput> stream(gsf_outfile_new_child(ole.get(), "Workbook", FALSE));
-    if (!stream) fail(GSF_OUTPUT(ole.get()));
-
-    try {
-        GsfSink bytes(stream.get(), *this);
-        produce(bytes);
-        bytes.flush();
-        closeChecked(stream.get());
-        if (copyFrom) {
-            copyTree(copyFrom->impl().root, ole.get(), true);
-        } else {
-            writeSummaries(ole.get());
-        }
-        closeChecked(GSF_OUTPUT(ole.get()));  // closes the sink too
-        closeChecked(sink.get());
-        if (std::fflush(file.get()) != 0) fail(nullptr);
-    } catch (...) {
-        // Close quietly so nothing warns of unclosed outputs; the file is dropped.
-        for (GsfOutput* o : {stream.get(), GSF_OUTPUT(ole.get()), sink.get()}) {
-            if (!gsf_output_is_closed(o)) gsf_output_close(o);
-        }
-        throw;
-    }
-}
-
 }  // namespace
 
 void raiseFileError(int error, const QString& displayPath, const QString& action) {
@@ -297,10 +341,84 @@ void raiseFileError(int error, const QString& displayPath, const QString& action
     }
 }
 
+struct CompoundOutput::Impl {
+    Impl(int fd, const QString& displayPath) : writer(fd, displayPath) {}
+    Writer writer;
+    const CompoundInput* copyFrom = nullptr;
+    std::unique_ptr<FILE, FileClose> file;
+    GPtr<GsfOutput> sink;
+    GPtr<GsfOutfile> ole;
+    GPtr<GsfOutput> stream;
+    std::optional<GsfSink> bytes;
+    bool finished = false;
+};
+
+CompoundOutput::CompoundOutput(int fd, const QString& displayPath, const CompoundInput* copyFrom)
+    : impl_(std::make_unique<Impl>(fd, displayPath)) {
+    Impl& m = *impl_;
+    m.copyFrom = copyFrom;
+    m.file.reset(m.writer.open());
+    const QByteArray name = displayPath.toUtf8();
+    m.sink.reset(gsf_output_stdio_new_FILE(name.constData(), m.file.get(), TRUE));
+    if (!m.sink) m.writer.fail(nullptr);
+    m.ole.reset(gsf_outfile_msole_new(m.sink.get()));
+    if (!m.ole) m.writer.fail(m.sink.get());
+    guint8 rootClass[16];
+    std::memcpy(rootClass, kExcelClsid, sizeof rootClass);
+    if (copyFrom) {
+        gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(copyFrom->impl().root), rootClass);
+    }
+    gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(m.ole.get()), rootClass);
+    m.stream.reset(gsf_outfile_new_child(m.ole.get(), "Workbook", FALSE));
+    if (!m.stream) m.writer.fail(GSF_OUTPUT(m.ole.get()));
+    m.bytes.emplace(m.stream.get(), m.writer);
+}
+
+CompoundOutput::~CompoundOutput() {
+    Impl& m = *impl_;
+    if (m.finished) return;
+    // Close quietly so nothing warns of unclosed outputs; the file is dropped.
+    for (GsfOutput* o : {m.stream.get(), GSF_OUTPUT(m.ole.get()), m.sink.get()}) {
+        if (o && !gsf_output_is_closed(o)) gsf_output_close(o);
+    }
+}
+
+ByteSink& CompoundOutput::workbook() { return *impl_->bytes; }
+
+void CompoundOutput::patch(std::uint64_t at, const std::uint8_t* data, std::size_t size) {
+    Impl& m = *impl_;
+    m.bytes->flush();
+    GsfOutput* out = m.stream.get();
+    // libgsf keeps a stream's sectors in one run, so a seek inside it is a seek
+    // in the file; the close seeks back to the end by itself.
+    if (!gsf_output_seek(out, static_cast<gsf_off_t>(at), G_SEEK_SET) ||
+        !gsf_output_write(out, size, data) || !gsf_output_seek(out, 0, G_SEEK_END)) {
+        m.writer.fail(out);
+    }
+}
+
+void CompoundOutput::finish() {
+    Impl& m = *impl_;
+    m.bytes->flush();
+    m.writer.closeChecked(m.stream.get());
+    if (m.copyFrom) {
+        m.writer.copyTree(m.copyFrom->impl().root, m.ole.get(), true);
+    } else {
+        m.writer.writeSummaries(m.ole.get());
+    }
+    m.writer.closeChecked(GSF_OUTPUT(m.ole.get()));  // closes the sink too
+    m.writer.closeChecked(m.sink.get());
+    if (std::fflush(m.file.get()) != 0) m.writer.fail(nullptr);
+    m.writer.endFlushes();
+    m.finished = true;
+}
+
 void writeCompoundFile(int fd, const QString& displayPath,
                        const std::function<void(ByteSink&)>& produce,
                        const CompoundInput* copyFrom) {
-    Writer(fd, displayPath).run(produce, copyFrom);
+    CompoundOutput out(fd, displayPath, copyFrom);
+    produce(out.workbook());
+    out.finish();
 }
 
 CompoundInput::CompoundInput(std::vector<std::uint8_t> bytes, const QString& displayPath)

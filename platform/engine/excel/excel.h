@@ -1,15 +1,16 @@
 #pragma once
 // Writing Excel 8.0 (BIFF8, Excel 97-2003) workbooks.
 //
-//   excel::SheetExport out(path, u"Clienti", columns);  // checks first, writes nothing
+//   excel::SheetExport out(path, u"Clienti", columns);  // checks first
 //   while (source.next(row)) out.addRow(row);
 //   out.commit();                                      // the file appears, whole
 //
 // Every failure throws converti::Error (number and description naming the file,
-// sheet, record or field). Nothing reaches `path` before commit(); commit() writes
-// a temporary file in the same folder and renames it into place, so the workbook
-// appears whole or not at all. Destroying a SheetExport without a successful
-// commit() leaves no file behind.
+// sheet, record or field). Nothing reaches `path` before commit(): a new workbook
+// is written, as the rows come, to a hidden temporary file in the same folder,
+// which commit() completes and renames into place, so the workbook appears whole
+// or not at all. A failure removes the temporary file at once; destroying a
+// SheetExport without a successful commit() leaves no file behind.
 
 #include <memory>
 #include <string>
@@ -35,7 +36,7 @@ public:
     // A file at `path` must be a readable and writable (3051) Excel 97-2003
     // workbook, not encrypted nor damaged (3274), without a sheet of that name,
     // compared regardless of case (3010), with room for the cell formats (3437).
-    // The file is not touched by any of these refusals.
+    // The file is not touched by any of these refusals, and nothing is created.
     SheetExport(const std::string& path, std::u16string_view sheet,
                 std::vector<engine::Column> columns);
     ~SheetExport();
@@ -46,7 +47,8 @@ public:
     SheetExport& operator=(SheetExport&&) noexcept;
 
     // One value per column, in column order. Throws on the format's limits: a
-    // 65,536th record (3437), a text over 32,767 characters (3163). After any
+    // 65,536th record (3437), a text over 32,767 characters (3163); and on a
+    // failed write of a new workbook (3026 when the disk is full). After any
     // throw the export is spoiled: commit() throws the same error again, so rows
     // are never silently dropped.
     void addRow(const engine::Row& row);
@@ -55,10 +57,13 @@ public:
     // permission, 3436 if a file appeared at `path` meanwhile (or an existing
     // workbook changed meanwhile) or writing failed; the temporary file is removed
     // on every failure, and an existing workbook stays byte for byte as it was.
+    // A failed commit() is final: another call throws the same error.
     void commit();
 
 private:
+    void startNew();
     void openExisting();
+    void commitNew();
     void commitExisting();
     struct State;
     std::unique_ptr<State> state_;

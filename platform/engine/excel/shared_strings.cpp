@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 #include "core/text_units.h"
 
@@ -157,39 +158,88 @@ std::uint32_t SharedStrings::add(std::u16string_view text, Key key) {
     slots_[s] = std::uint64_t{hash} << 32 | (index + 1);
     chunkUsed_ += size;
     encodedBytes_ += size;
+    if (stream_) streamString(index);
     return firstIndex_ + index;
 }
 
 std::uint32_t SharedStrings::bucketSize(std::uint32_t unique) {
-    std::uint32_t bucket = (unique + biff::kExtSstMaxBuckets - 1) / biff::kExtSstMaxBuckets;
+    // [MS-XLS] ExtSST: max(cstUnique / 128 + 1, 8), so never more than 128 buckets.
+    std::uint32_t bucket = unique / biff::kExtSstMaxBuckets + 1;
     return bucket < biff::kExtSstMinBucket ? biff::kExtSstMinBucket : bucket;
+}
+
+template <typename Mark>
+void SharedStrings::writeString(RecordWriter& w, std::uint32_t i, Mark mark) const {
+    auto bytes = reinterpret_cast<const std::uint8_t*>(entry(i).data());
+    const std::size_t cch = bytes[0] | bytes[1] << 8;
+    const bool highByte = bytes[2] & biff::kStringHighByte;
+    // The header and the first character stay in one record: a string never
+    // starts with its header alone at the end of a record.
+    w.keepTogether(kStringHeader + (cch > 0 ? (highByte ? 2 : 1) : 0));
+    mark(w.position(), w.offsetInRecord());
+    w.put(bytes, kStringHeader);
+    w.putChars(bytes + kStringHeader, cch, highByte);
 }
 
 void SharedStrings::writeStrings(RecordWriter& w, std::uint32_t bucket, Payload& ext) const {
     for (std::uint32_t i = 0; i < uniqueCount(); ++i) {
-        auto bytes = reinterpret_cast<const std::uint8_t*>(entry(i).data());
-        const std::size_t cch = bytes[0] | bytes[1] << 8;
-        const bool highByte = bytes[2] & biff::kStringHighByte;
-        // The header and the first character stay in one record: a string never
-        // starts with its header alone at the end of a record.
-        w.keepTogether(kStringHeader + (cch > 0 ? (highByte ? 2 : 1) : 0));
-        if ((firstIndex_ + i) % bucket == 0) {
-            ext.u32(static_cast<std::uint32_t>(w.position()))
-                .u16(static_cast<std::uint16_t>(w.offsetInRecord()))
+        writeString(w, i, [&](std::uint64_t position, std::size_t offset) {
+            if ((firstIndex_ + i) % bucket != 0) return;
+            ext.u32(static_cast<std::uint32_t>(position))
+                .u16(static_cast<std::uint16_t>(offset))
                 .u16(0);
-        }
-        w.put(bytes, kStringHeader);
-        w.putChars(bytes + kStringHeader, cch, highByte);
+        });
     }
+}
+
+void SharedStrings::startStream(RecordWriter& w) {
+    if (firstIndex_ != 0 || stream_) throw std::logic_error("strings streamed after others");
+    stream_ = &w;
+    w.begin(biff::kRecordSst);
+    countsPosition_ = w.position();
+    const std::uint8_t unknownYet[8] = {};
+    w.put(unknownYet, sizeof unknownYet);
+    for (std::uint32_t i = 0; i < uniqueCount(); ++i) streamString(i);
+}
+
+void SharedStrings::streamString(std::uint32_t i) {
+    // Which strings ExtSST points at depends on the final count: every position is kept.
+    writeString(*stream_, i, [&](std::uint64_t position, std::size_t offset) {
+        streamed_.push_back(
+            {static_cast<std::uint32_t>(position), static_cast<std::uint16_t>(offset)});
+    });
+}
+
+void SharedStrings::endStream() {
+    if (!stream_) throw std::logic_error("no strings streamed");
+    RecordWriter& w = *stream_;
+    stream_ = nullptr;
+    w.end();
+    const std::uint32_t bucket = bucketSize(uniqueCount());
+    Payload ext;
+    ext.u16(static_cast<std::uint16_t>(bucket));
+    for (std::uint32_t i = 0; i < uniqueCount(); i += bucket) {
+        ext.u32(streamed_[i].position).u16(streamed_[i].offset).u16(0);
+    }
+    w.record(biff::kRecordExtSst, ext);
+}
+
+std::array<std::uint8_t, 8> SharedStrings::counts() const {
+    const std::uint32_t unique = firstIndex_ + uniqueCount();
+    std::array<std::uint8_t, 8> b{};
+    for (int i = 0; i < 4; ++i) {
+        b[i] = static_cast<std::uint8_t>(total_ >> (8 * i));
+        b[4 + i] = static_cast<std::uint8_t>(unique >> (8 * i));
+    }
+    return b;
 }
 
 void SharedStrings::write(RecordWriter& w) const {
     const std::uint32_t bucket = bucketSize(firstIndex_ + uniqueCount());
     Payload ext;
     ext.u16(static_cast<std::uint16_t>(bucket));
-    Payload head;
-    head.u32(total_).u32(firstIndex_ + uniqueCount());
     w.begin(biff::kRecordSst);
+    const auto head = counts();
     w.put(head.data(), head.size());
     writeStrings(w, bucket, ext);
     w.end();

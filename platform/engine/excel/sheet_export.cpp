@@ -172,6 +172,20 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 }  // namespace
 
 struct SheetExport::State {
+    // A new workbook is written while the rows come in; declared first, so the
+    // container is closed before its temporary file goes.
+    std::optional<TempFile> temp;
+    std::unique_ptr<CompoundOutput> output;
+    std::optional<RecordWriter> writer;
+    std::uint64_t sheetOffsetField = 0;
+    // After a failure: the partial workbook goes at once, not with the object.
+    void dropNew() {
+        strings.abandonStream();
+        writer.reset();
+        output.reset();
+        temp.reset();
+    }
+
     std::string path;
     std::string folder;
     std::string base;
@@ -230,7 +244,21 @@ SheetExport::SheetExport(const std::string& path, std::u16string_view sheet,
         return;
     }
     if (errno != ENOENT) raiseFileError(errno, s.display, QStringLiteral("create"));
+    startNew();
     s.worksheet.emplace(columns, s.strings);
+}
+
+void SheetExport::startNew() {
+    State& s = *state_;
+    // The globals and the shared strings go to the temporary file as they become
+    // known, so most of a large workbook is on its way to the disk before the
+    // last row is read; the sheet's offset and the string counts are filled in by
+    // commit(). Nothing reaches the path before commit() all the same.
+    s.temp.emplace(s.folder, s.base, s.display);
+    s.output = std::make_unique<CompoundOutput>(s.temp->fd(), s.display);
+    s.writer.emplace(s.output->workbook());
+    s.sheetOffsetField = writeGlobalsHead(*s.writer, {{s.sheet, 0}}).front();
+    s.strings.startStream(*s.writer);
 }
 
 void SheetExport::openExisting() {
@@ -283,11 +311,13 @@ void SheetExport::addRow(const engine::Row& row) {
         }
     } catch (const converti::Error& e) {
         s.failure = e;
+        s.dropNew();
         throw;
     } catch (...) {
         s.failure =
             converti::Error(engine::kErrReservedError,
                             QStringLiteral("Writing the workbook '%1' failed.").arg(s.display));
+        s.dropNew();
         throw;
     }
 }
@@ -299,18 +329,40 @@ void SheetExport::commit() {
         engine::raise(engine::kErrReservedError,
                       QStringLiteral("The workbook '%1' was already written.").arg(s.display));
     }
-    if (s.input) {
-        commitExisting();
-        return;
+    try {
+        if (s.input) {
+            commitExisting();
+        } else {
+            commitNew();
+        }
+    } catch (const converti::Error& e) {
+        // The stream is spent: a second commit() reports the same failure.
+        s.failure = e;
+        s.dropNew();
+        throw;
+    } catch (...) {
+        s.failure =
+            converti::Error(engine::kErrReservedError,
+                            QStringLiteral("Writing the workbook '%1' failed.").arg(s.display));
+        s.dropNew();
+        throw;
     }
-    TempFile temp(s.folder, s.base, s.display);
-    writeCompoundFile(temp.fd(), s.display, [&](ByteSink& sink) {
-        std::vector<SheetEntry> sheets{{s.sheet, 0}};
-        sheets[0].offset = static_cast<std::uint32_t>(globalsSize(sheets, s.strings));
-        RecordWriter w(sink);
-        writeGlobals(w, sheets, s.strings);
-        s.worksheet->write(w);
-    });
+}
+
+void SheetExport::commitNew() {
+    State& s = *state_;
+    RecordWriter& w = *s.writer;
+    s.strings.endStream();
+    writeGlobalsEnd(w);
+    const auto sheetStart = static_cast<std::uint32_t>(w.position());
+    s.worksheet->write(w);
+    std::uint8_t offset[4];
+    for (int i = 0; i < 4; ++i) offset[i] = static_cast<std::uint8_t>(sheetStart >> (8 * i));
+    s.output->patch(s.sheetOffsetField, offset, sizeof offset);
+    const auto counts = s.strings.counts();
+    s.output->patch(s.strings.countsPosition(), counts.data(), counts.size());
+    s.output->finish();
+    TempFile& temp = *s.temp;
     if (::fsync(temp.fd()) != 0) raiseFileError(errno, s.display, QStringLiteral("write"));
     if (int error = temp.close()) raiseFileError(error, s.display, QStringLiteral("write"));
     moveIntoPlace(temp.path(), s.path, s.display);

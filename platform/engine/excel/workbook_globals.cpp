@@ -56,8 +56,8 @@ void xf(RecordWriter& w, std::uint16_t format, bool style, std::uint8_t usedAttr
 
 }  // namespace
 
-void writeGlobals(RecordWriter& w, const std::vector<SheetEntry>& sheets,
-                  const SharedStrings& strings) {
+std::vector<std::uint64_t> writeGlobalsHead(RecordWriter& w,
+                                            const std::vector<SheetEntry>& sheets) {
     // The records up to the fonts come in the order the globals grammar gives;
     // those with fixed content say: no protection, no backup, 1900 date system,
     // full precision, nothing to refresh.
@@ -116,24 +116,20 @@ void writeGlobals(RecordWriter& w, const std::vector<SheetEntry>& sheets,
     w.record(biff::kRecordStyle, normal);
     u16Record(w, biff::kRecordUsesElfs, 0);
 
+    std::vector<std::uint64_t> offsetFields;
     for (const SheetEntry& s : sheets) {
         Payload b;
         b.u32(s.offset).u8(0).u8(0);  // visible worksheet
         b.unicodeString(s.name, true);
+        offsetFields.push_back(w.position() + biff::kRecordHeaderSize);
         w.record(biff::kRecordBoundSheet, b);
     }
     w.record(biff::kRecordCountry, Payload().u16(biff::kCountryDefault).u16(biff::kCountryDefault));
-    strings.write(w);
-    w.record(biff::kRecordEof, nullptr, 0);
+    return offsetFields;
 }
+
+void writeGlobalsEnd(RecordWriter& w) { w.record(biff::kRecordEof, nullptr, 0); }
 
 Payload cellXf(std::uint16_t format) { return xfData(format, false, biff::kXfCellNumberAttr); }
-
-std::uint64_t globalsSize(const std::vector<SheetEntry>& sheets, const SharedStrings& strings) {
-    CountingSink counter;
-    RecordWriter w(counter);
-    writeGlobals(w, sheets, strings);
-    return counter.count;
-}
 
 }  // namespace excel

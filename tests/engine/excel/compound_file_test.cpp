@@ -67,7 +67,41 @@ TEST(CompoundFile, StreamReadsBackByteForByte) {
             sink.write(bytes.data() + 7, bytes.size() - 7);
         });
         ::close(fd);
-        EXPECT_EQ(readStream(path), "00020820-0000-0000-C000-000000000046 b'Converti'\n" + hex(bytes) + "\n");
+        EXPECT_EQ(readStream(path),
+                  "00020820-0000-0000-C000-000000000046 b'Converti'\n" + hex(bytes) + "\n");
+        ::unlink(path.c_str());
+    }
+    ::rmdir(dir);
+}
+
+// Bytes written earlier are overwritten in place, in the mini stream and in
+// regular sectors alike, and the rest of the stream stays as it was.
+TEST(CompoundFile, PatchedBytesReadBackInPlace) {
+    char dir[] = "/tmp/excel_cfb.XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    for (std::size_t size : {100u, 4095u, 70001u, 3000000u}) {
+        SCOPED_TRACE(size);
+        const std::string path = std::string(dir) + "/p" + std::to_string(size) + ".xls";
+        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL, 0644);
+        ASSERT_GE(fd, 0);
+        auto bytes = pattern(size);
+        {
+            CompoundOutput out(fd, QString::fromStdString(path));
+            out.workbook().write(bytes.data(), bytes.size() / 2);
+            const std::uint8_t early[4] = {0xDE, 0xAD, 0xBE, 0xEF};
+            out.patch(2, early, sizeof early);  // while more is still to come
+            std::copy(early, early + 4, bytes.begin() + 2);
+            out.workbook().write(bytes.data() + bytes.size() / 2, bytes.size() - bytes.size() / 2);
+            const std::uint8_t late[3] = {1, 2, 3};
+            for (std::size_t at : {std::size_t{0}, size / 2 - 1, size - 3}) {
+                out.patch(at, late, sizeof late);
+                std::copy(late, late + 3, bytes.begin() + static_cast<std::ptrdiff_t>(at));
+            }
+            out.finish();
+        }
+        ::close(fd);
+        EXPECT_EQ(readStream(path),
+                  "00020820-0000-0000-C000-000000000046 b'Converti'\n" + hex(bytes) + "\n");
         ::unlink(path.c_str());
     }
     ::rmdir(dir);
@@ -84,6 +118,18 @@ TEST(CompoundFile, FullDiskAndOtherFailures) {
     } catch (const converti::Error& e) {
         EXPECT_EQ(e.number(), engine::kErrDiskFull);
         EXPECT_TRUE(e.description().contains("out.xls"));
+    }
+    // A stream written in several goes meets the full disk at the write, not
+    // only when the container is closed.
+    {
+        CompoundOutput out(full, "out.xls");
+        int number = 0;
+        try {
+            for (int i = 0; i < 10; ++i) out.workbook().write(bytes.data(), bytes.size());
+        } catch (const converti::Error& e) {
+            number = e.number();
+        }
+        EXPECT_EQ(number, engine::kErrDiskFull);
     }
     ::close(full);
 
