@@ -150,7 +150,7 @@ struct FdCookie {
 
 // Every few megabytes the disk writes are started and a flush is asked for, so
 // they run while the rest of the workbook is produced.
-constexpr std::size_t kWritebackBytes = std::size_t{8} << 20;
+constexpr std::size_t kWritebackBytes = std::size_t{4} << 20;
 
 ssize_t cookieWrite(void* c, const char* buf, size_t size) {
     auto* cookie = static_cast<FdCookie*>(c);
