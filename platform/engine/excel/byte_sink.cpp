@@ -45,6 +45,26 @@ Chunk allocateChunk() {
     return chunk;
 }
 
+namespace {
+constexpr std::size_t kLargeFrom = kChunkSize / 4;
+}  // namespace
+
+void* allocateLarge(std::size_t bytes) {
+    if (bytes < kLargeFrom) return ::operator new(bytes);
+    const std::size_t whole = (bytes + kChunkSize - 1) & ~(kChunkSize - 1);
+    void* p = ::operator new(whole, std::align_val_t{kChunkSize});
+    ::madvise(p, whole, MADV_HUGEPAGE);  // a hint, as for chunks
+    return p;
+}
+
+void freeLarge(void* p, std::size_t bytes) {
+    if (bytes < kLargeFrom) {
+        ::operator delete(p);
+    } else {
+        ::operator delete(p, std::align_val_t{kChunkSize});
+    }
+}
+
 void ChunkedBuffer::writeAcross(const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
         std::size_t used = size_ % kChunkSize;

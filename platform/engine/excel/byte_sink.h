@@ -44,6 +44,26 @@ using Chunk = std::unique_ptr<std::uint8_t, ChunkFree>;
 // Uninitialised; throws std::bad_alloc.
 Chunk allocateChunk();
 
+// Memory for a large array, in whole huge pages (advised) from a quarter of one
+// on: filling megabytes of 4 KB pages cost more in page faults than the work
+// done in them. Uninitialised; throws std::bad_alloc.
+void* allocateLarge(std::size_t bytes);
+void freeLarge(void* p, std::size_t bytes);
+
+// For the writers' large vectors: string index, row extents and the like.
+template <typename T>
+struct LargeAllocator {
+    using value_type = T;
+    LargeAllocator() = default;
+    template <typename U>
+    LargeAllocator(const LargeAllocator<U>&) {}
+    T* allocate(std::size_t n) { return static_cast<T*>(allocateLarge(n * sizeof(T))); }
+    void deallocate(T* p, std::size_t n) { freeLarge(p, n * sizeof(T)); }
+    friend bool operator==(const LargeAllocator&, const LargeAllocator&) { return true; }
+};
+template <typename T>
+using LargeVector = std::vector<T, LargeAllocator<T>>;
+
 // Grows in fixed chunks instead of reallocating, so a large buffer never briefly
 // exists twice in memory (the peak-memory bound of the export relies on this).
 class ChunkedBuffer final : public ByteSink {

@@ -1,8 +1,5 @@
 #include "shared_strings.h"
 
-#include <sys/mman.h>
-
-#include <algorithm>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -57,31 +54,9 @@ std::string_view SharedStrings::entry(std::uint32_t index) const {
     return {reinterpret_cast<const char*>(p), encodedSize(p)};
 }
 
-void SlotsFree::operator()(std::uint64_t* p) const {
-    if (huge) {
-        ::operator delete(p, std::align_val_t{kChunkSize});
-    } else {
-        std::free(p);
-    }
-}
-
 void SharedStrings::grow() {
     const std::size_t count = slotCount_ == 0 ? 1024 : slotCount_ * 2;
-    const std::size_t bytes = count * sizeof(std::uint64_t);
-    std::unique_ptr<std::uint64_t[], SlotsFree> slots;
-    if (bytes >= kChunkSize / 4) {
-        // Faulting in megabytes of 4 KB pages one by one cost more than the rehash;
-        // a table of a quarter of a huge page already takes a whole one.
-        const std::size_t reserved = std::max(bytes, kChunkSize);
-        void* p = ::operator new(reserved, std::align_val_t{kChunkSize});
-        ::madvise(p, reserved, MADV_HUGEPAGE);
-        std::memset(p, 0, bytes);
-        slots = {static_cast<std::uint64_t*>(p), SlotsFree{true}};
-    } else {
-        auto* fresh = static_cast<std::uint64_t*>(std::calloc(count, sizeof(std::uint64_t)));
-        if (!fresh) throw std::bad_alloc();
-        slots = {fresh, SlotsFree{false}};
-    }
+    LargeVector<std::uint64_t> slots(count, 0);
     const std::size_t mask = count - 1;
     for (std::size_t i = 0; i < slotCount_; ++i) {
         const std::uint64_t slot = slots_[i];

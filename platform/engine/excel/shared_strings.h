@@ -17,12 +17,6 @@
 
 namespace excel {
 
-// Frees the string table's slots: from calloc, or aligned for huge pages.
-struct SlotsFree {
-    bool huge = false;
-    void operator()(std::uint64_t* p) const;
-};
-
 class SharedStrings {
 public:
     // `firstIndex`: strings already in the workbook's table, before these.
@@ -88,10 +82,8 @@ private:
 
     std::vector<Chunk> chunks_;
     std::size_t chunkUsed_ = kChunkSize;
-    std::vector<std::uint32_t> locations_;  // chunk << kChunkBits | offset
-    // hash << 32 | (index + 1), 0 = empty. A small table comes from calloc, as
-    // fresh zero pages; one of megabytes in huge pages.
-    std::unique_ptr<std::uint64_t[], SlotsFree> slots_;
+    LargeVector<std::uint32_t> locations_;  // chunk << kChunkBits | offset
+    LargeVector<std::uint64_t> slots_;  // hash << 32 | (index + 1), 0 = empty
     std::size_t slotCount_ = 0;
     std::uint32_t firstIndex_ = 0;
     std::uint32_t total_ = 0;
@@ -102,7 +94,7 @@ private:
         std::uint32_t position;
         std::uint16_t offset;
     };
-    std::vector<Streamed> streamed_;  // where each streamed string's header went
+    LargeVector<Streamed> streamed_;  // where each streamed string's header went
 };
 
 }  // namespace excel

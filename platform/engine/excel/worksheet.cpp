@@ -62,8 +62,8 @@ Worksheet::Worksheet(const std::vector<engine::Column>& columns, SharedStrings& 
       widths_(columns.size(), 0),
       keys_(columns.size()),
       guids_(columns.size()) {
-    // Room for a full sheet up front: only the pages used are ever touched, and a
-    // large sheet is not copied on every growth.
+    // Room for a full sheet up front (1 MB, one huge page): a large sheet is not
+    // copied on every growth.
     rows_.reserve(biff::kMaxRows);
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         if (columns_[c].name.size() > biff::kMaxCellChars) {

@@ -79,7 +79,7 @@ private:
     CellXfs xfs_;
     bool selected_;
     ChunkedBuffer cells_;
-    std::vector<RowExtent> rows_;
+    LargeVector<RowExtent> rows_;
     std::vector<std::uint16_t> widths_;  // characters, capped
     std::uint16_t rowNumber_ = 0;        // the row being encoded
     // Per column, for the row being encoded: the text's key, a GUID's text.

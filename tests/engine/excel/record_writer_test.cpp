@@ -1,9 +1,11 @@
-// The record writer's framing and CONTINUE splitting, checked byte by byte in memory.
+// The record writer's framing and CONTINUE splitting, checked byte by byte in memory;
+// the writers' buffers.
 
 #include "record_writer.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -167,6 +169,25 @@ TEST(ChunkedBuffer, CopiesRangesAcrossChunks) {
         buffer.copyTo(out, r[0], r[1]);
         EXPECT_EQ(out.bytes, std::vector<std::uint8_t>(data.begin() + r[0], data.begin() + r[1]));
     }
+}
+
+// A vector in large memory keeps its elements across growths from small blocks
+// into huge-page ones; those start on a huge-page boundary.
+TEST(LargeVector, KeepsElementsAcrossTheSwitchToHugePages) {
+    LargeVector<std::uint32_t> v;
+    bool aligned = true;
+    for (std::uint32_t i = 0; i < 1'500'000; ++i) {
+        v.push_back(i * 2654435761u);
+        if (v.capacity() * sizeof(std::uint32_t) >= kChunkSize / 4) {
+            aligned = aligned && reinterpret_cast<std::uintptr_t>(v.data()) % kChunkSize == 0;
+        }
+    }
+    EXPECT_TRUE(aligned);
+    std::uint32_t wrong = 0;
+    for (std::uint32_t i = 0; i < v.size(); ++i) wrong += v[i] != i * 2654435761u;
+    EXPECT_EQ(wrong, 0u);
+    LargeVector<std::uint64_t> zeros(600'000, 0);  // one allocation past the threshold
+    EXPECT_EQ(std::count(zeros.begin(), zeros.end(), 0u), 600'000);
 }
 
 }  // namespace
