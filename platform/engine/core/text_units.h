@@ -39,22 +39,4 @@ inline void narrowUnits(const char16_t* in, std::size_t n, std::uint8_t* out) {
     for (; i < n; ++i) out[i] = static_cast<std::uint8_t>(in[i]);
 }
 
-// The bitwise OR of n units: at most 0xFF exactly when every unit fits a byte.
-inline char16_t orOfUnits(const char16_t* in, std::size_t n) {
-    std::size_t i = 0;
-    char16_t high = 0;
-#if defined(__SSE2__)
-    __m128i acc = _mm_setzero_si128();
-    for (; i + 8 <= n; i += 8) {
-        acc = _mm_or_si128(acc, _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
-    }
-    acc = _mm_or_si128(acc, _mm_srli_si128(acc, 8));
-    acc = _mm_or_si128(acc, _mm_srli_si128(acc, 4));
-    acc = _mm_or_si128(acc, _mm_srli_si128(acc, 2));
-    high = static_cast<char16_t>(_mm_cvtsi128_si32(acc));
-#endif
-    for (; i < n; ++i) high |= in[i];
-    return high;
-}
-
 }  // namespace engine

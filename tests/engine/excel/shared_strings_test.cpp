@@ -116,6 +116,23 @@ TEST(SharedStrings, FindsEveryTextAcrossTableGrowths) {
     EXPECT_EQ(s.totalCount(), 2 * kTexts);
 }
 
+// A text is stored one byte per character exactly when every unit fits a byte:
+// a single wider unit anywhere, in the four-lane blocks or in either tail, shows.
+TEST(SharedStrings, KeyTellsWhetherEveryUnitFitsAByte) {
+    for (std::size_t n = 0; n <= 70; ++n) {
+        std::u16string t(n, u'\0');
+        for (std::size_t i = 0; i < n; ++i) t[i] = static_cast<char16_t>(0x80 + i * 37 % 128);
+        ASSERT_TRUE(SharedStrings::keyOf(t).compressed) << n;
+        for (std::size_t at = 0; at < n; ++at) {
+            for (char16_t wide : {u'\u0100', u'\u8000', u'\uFFFF'}) {
+                std::u16string w = t;
+                w[at] = wide;
+                ASSERT_FALSE(SharedStrings::keyOf(w).compressed) << n << " " << at;
+            }
+        }
+    }
+}
+
 TEST(SharedStrings, TextsDifferingInOneUnitAreDistinct) {
     // Pairs that share length and low bytes, or differ only past the last whole
     // group of four units, or only in a unit's high byte: never the same entry.
