@@ -409,6 +409,7 @@ void CompoundOutput::finish() {
     m.writer.closeChecked(GSF_OUTPUT(m.ole.get()));  // closes the sink too
     m.writer.closeChecked(m.sink.get());
     if (std::fflush(m.file.get()) != 0) m.writer.fail(nullptr);
+    m.file.reset();  // nothing is left to write; the caller closes the descriptor
     m.writer.endFlushes();
     m.finished = true;
 }

@@ -8,7 +8,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string_view>
 #include <vector>
