@@ -109,8 +109,9 @@ void TextDecoder::decode(const std::uint8_t* p, std::size_t n, std::u16string& o
         return;
     }
     if constexpr (std::endian::native == std::endian::little) {
-        // The bytes are the units already: one copy, without clearing first.
-        out.assign(reinterpret_cast<const char16_t*>(p), n / 2);
+        // The bytes are the units already (at any alignment, hence memcpy).
+        out.resize(n / 2);
+        if (!out.empty()) std::memcpy(out.data(), p, out.size() * 2);
     } else {
         out.resize(n / 2);
         for (std::size_t i = 0; i < n / 2; ++i)
