@@ -61,6 +61,8 @@ public:
     void commit();
 
 private:
+    template <typename Step>
+    void guarded(Step step);
     void startNew();
     void openExisting();
     void commitNew();

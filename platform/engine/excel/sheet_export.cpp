@@ -296,19 +296,14 @@ SheetExport::~SheetExport() = default;
 SheetExport::SheetExport(SheetExport&&) noexcept = default;
 SheetExport& SheetExport::operator=(SheetExport&&) noexcept = default;
 
-void SheetExport::addRow(const engine::Row& row) {
+// Runs one step of the export. A failure spoils it for good: every later call
+// reports the same error, and a partial new workbook goes at once.
+template <typename Step>
+void SheetExport::guarded(Step step) {
     State& s = *state_;
     if (s.failure) throw *s.failure;
     try {
-        s.worksheet->addRow(row);
-        const std::uint64_t existing = s.input ? s.input->workbook().size() : 0;
-        if (existing + s.worksheet->estimatedSize() + s.strings.encodedBytes() / 64 * 65 + 65536 >
-            kMaxStreamBytes) {
-            engine::raise(engine::kErrSheetFull,
-                          QStringLiteral("The workbook would pass the 2 GB an Excel 8.0 file "
-                                         "holds, at record %1.")
-                              .arg(s.worksheet->dataRowCount()));
-        }
+        step();
     } catch (const converti::Error& e) {
         s.failure = e;
         s.dropNew();
@@ -322,31 +317,35 @@ void SheetExport::addRow(const engine::Row& row) {
     }
 }
 
+void SheetExport::addRow(const engine::Row& row) {
+    guarded([&] {
+        State& s = *state_;
+        s.worksheet->addRow(row);
+        const std::uint64_t existing = s.input ? s.input->workbook().size() : 0;
+        if (existing + s.worksheet->estimatedSize() + s.strings.encodedBytes() / 64 * 65 + 65536 >
+            kMaxStreamBytes) {
+            engine::raise(engine::kErrSheetFull,
+                          QStringLiteral("The workbook would pass the 2 GB an Excel 8.0 file "
+                                         "holds, at record %1.")
+                              .arg(s.worksheet->dataRowCount()));
+        }
+    });
+}
+
 void SheetExport::commit() {
     State& s = *state_;
-    if (s.failure) throw *s.failure;
     if (s.committed) {
         engine::raise(engine::kErrReservedError,
                       QStringLiteral("The workbook '%1' was already written.").arg(s.display));
     }
-    try {
+    // The stream is spent by the first try: a failed commit() is not retried.
+    guarded([&] {
         if (s.input) {
             commitExisting();
         } else {
             commitNew();
         }
-    } catch (const converti::Error& e) {
-        // The stream is spent: a second commit() reports the same failure.
-        s.failure = e;
-        s.dropNew();
-        throw;
-    } catch (...) {
-        s.failure =
-            converti::Error(engine::kErrReservedError,
-                            QStringLiteral("Writing the workbook '%1' failed.").arg(s.display));
-        s.dropNew();
-        throw;
-    }
+    });
 }
 
 void SheetExport::commitNew() {
