@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -51,60 +52,62 @@ std::string hex(const std::vector<std::uint8_t>& bytes) {
     return s;
 }
 
-TEST(CompoundFile, StreamReadsBackByteForByte) {
+// Writes a compound file through `write` (given the descriptor and the path) into
+// a fresh folder and checks that olefile reads back our class, the generator
+// name and exactly `expected` as the Workbook stream.
+void expectStream(const std::vector<std::uint8_t>& expected,
+                  const std::function<void(int, const QString&)>& write) {
     char dir[] = "/tmp/excel_cfb.XXXXXX";
     ASSERT_NE(::mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/out.xls";
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL, 0644);
+    ASSERT_GE(fd, 0);
+    write(fd, QString::fromStdString(path));
+    ::close(fd);
+    EXPECT_EQ(readStream(path),
+              "00020820-0000-0000-C000-000000000046 b'Converti'\n" + hex(expected) + "\n");
+    ::unlink(path.c_str());
+    ::rmdir(dir);
+}
+
+TEST(CompoundFile, StreamReadsBackByteForByte) {
     // Below the 4096-byte cutoff the stream lives in the mini stream; above it in
     // regular sectors; the odd sizes leave partial sectors.
     for (std::size_t size : {100u, 4095u, 4096u, 70001u}) {
         SCOPED_TRACE(size);
-        const std::string path = std::string(dir) + "/f" + std::to_string(size) + ".xls";
-        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL, 0644);
-        ASSERT_GE(fd, 0);
         const auto bytes = pattern(size);
-        writeCompoundFile(fd, QString::fromStdString(path), [&](ByteSink& sink) {
-            sink.write(bytes.data(), 7);  // pieces of assorted sizes
-            sink.write(bytes.data() + 7, bytes.size() - 7);
+        expectStream(bytes, [&](int fd, const QString& path) {
+            writeCompoundFile(fd, path, [&](ByteSink& sink) {
+                sink.write(bytes.data(), 7);  // pieces of assorted sizes
+                sink.write(bytes.data() + 7, bytes.size() - 7);
+            });
         });
-        ::close(fd);
-        EXPECT_EQ(readStream(path),
-                  "00020820-0000-0000-C000-000000000046 b'Converti'\n" + hex(bytes) + "\n");
-        ::unlink(path.c_str());
     }
-    ::rmdir(dir);
 }
 
 // Bytes written earlier are overwritten in place, in the mini stream and in
 // regular sectors alike, and the rest of the stream stays as it was.
 TEST(CompoundFile, PatchedBytesReadBackInPlace) {
-    char dir[] = "/tmp/excel_cfb.XXXXXX";
-    ASSERT_NE(::mkdtemp(dir), nullptr);
     for (std::size_t size : {100u, 4095u, 70001u, 3000000u}) {
         SCOPED_TRACE(size);
-        const std::string path = std::string(dir) + "/p" + std::to_string(size) + ".xls";
-        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL, 0644);
-        ASSERT_GE(fd, 0);
-        auto bytes = pattern(size);
-        {
-            CompoundOutput out(fd, QString::fromStdString(path));
-            out.workbook().write(bytes.data(), bytes.size() / 2);
-            const std::uint8_t early[4] = {0xDE, 0xAD, 0xBE, 0xEF};
-            out.patch(2, early, sizeof early);  // while more is still to come
-            std::copy(early, early + 4, bytes.begin() + 2);
-            out.workbook().write(bytes.data() + bytes.size() / 2, bytes.size() - bytes.size() / 2);
-            const std::uint8_t late[3] = {1, 2, 3};
-            for (std::size_t at : {std::size_t{0}, size / 2 - 1, size - 3}) {
-                out.patch(at, late, sizeof late);
-                std::copy(late, late + 3, bytes.begin() + static_cast<std::ptrdiff_t>(at));
-            }
-            out.finish();
+        const auto original = pattern(size);
+        auto expected = original;
+        const std::uint8_t early[4] = {0xDE, 0xAD, 0xBE, 0xEF};
+        std::copy(early, early + 4, expected.begin() + 2);
+        const std::uint8_t late[3] = {1, 2, 3};
+        const std::size_t lateAt[] = {0, size / 2 - 1, size - 3};
+        for (std::size_t at : lateAt) {
+            std::copy(late, late + 3, expected.begin() + static_cast<std::ptrdiff_t>(at));
         }
-        ::close(fd);
-        EXPECT_EQ(readStream(path),
-                  "00020820-0000-0000-C000-000000000046 b'Converti'\n" + hex(bytes) + "\n");
-        ::unlink(path.c_str());
+        expectStream(expected, [&](int fd, const QString& path) {
+            CompoundOutput out(fd, path);
+            out.workbook().write(original.data(), size / 2);
+            out.patch(2, early, sizeof early);  // while more is still to come
+            out.workbook().write(original.data() + size / 2, size - size / 2);
+            for (std::size_t at : lateAt) out.patch(at, late, sizeof late);
+            out.finish();
+        });
     }
-    ::rmdir(dir);
 }
 
 TEST(CompoundFile, FullDiskAndOtherFailures) {
