@@ -122,13 +122,14 @@ TEST(CompoundFile, FullDiskAndOtherFailures) {
         EXPECT_EQ(e.number(), engine::kErrDiskFull);
         EXPECT_TRUE(e.description().contains("out.xls"));
     }
-    // A stream written in several goes meets the full disk at the write, not
-    // only when the container is closed.
+    // A stream written in several goes meets the full disk at a write (once the
+    // two megabytes the writes queue for the file are taken), not only when the
+    // container is closed.
     {
         CompoundOutput out(full, "out.xls");
         int number = 0;
         try {
-            for (int i = 0; i < 10; ++i) out.workbook().write(bytes.data(), bytes.size());
+            for (int i = 0; i < 40; ++i) out.workbook().write(bytes.data(), bytes.size());
         } catch (const converti::Error& e) {
             number = e.number();
         }
