@@ -62,7 +62,12 @@ std::string_view SharedStrings::entry(std::uint32_t index) const {
 }
 
 void SharedStrings::grow() {
-    const std::size_t count = slotCount_ == 0 ? 1024 : slotCount_ * 2;
+    // From 4 KB straight to a whole huge page, as growLarge() does.
+    constexpr std::size_t kSmall = 4096 / sizeof(std::uint64_t);
+    constexpr std::size_t kHuge = kChunkSize / sizeof(std::uint64_t);
+    const std::size_t count = slotCount_ == 0        ? kSmall
+                              : slotCount_ == kSmall ? kHuge
+                                                     : slotCount_ * 2;
     LargeVector<std::uint64_t> slots(count, 0);
     const std::size_t mask = count - 1;
     for (std::size_t i = 0; i < slotCount_; ++i) {
@@ -135,6 +140,7 @@ std::uint32_t SharedStrings::add(std::u16string_view text, Key key) {
         }
     }
     auto index = static_cast<std::uint32_t>(locations_.size());
+    growLarge(locations_);
     locations_.push_back(
         static_cast<std::uint32_t>((chunks_.size() - 1) << kChunkBits | chunkUsed_));
     slots_[s] = std::uint64_t{hash} << 32 | (index + 1);
@@ -187,6 +193,7 @@ void SharedStrings::startStream(RecordWriter& w) {
 void SharedStrings::streamString(std::uint32_t i) {
     // Which strings ExtSST points at depends on the final count: every position is kept.
     writeString(*stream_, i, [&](std::uint64_t position, std::size_t offset) {
+        growLarge(streamed_);
         streamed_.push_back(
             {static_cast<std::uint32_t>(position), static_cast<std::uint16_t>(offset)});
     });

@@ -176,13 +176,21 @@ TEST(ChunkedBuffer, CopiesRangesAcrossChunks) {
 TEST(LargeVector, KeepsElementsAcrossTheSwitchToHugePages) {
     LargeVector<std::uint32_t> v;
     bool aligned = true;
+    std::vector<std::size_t> capacities;  // each one the vector held
     for (std::uint32_t i = 0; i < 1'500'000; ++i) {
+        growLarge(v);
         v.push_back(i * 2654435761u);
+        if (capacities.empty() || capacities.back() != v.capacity()) capacities.push_back(v.capacity());
         if (v.capacity() * sizeof(std::uint32_t) >= kChunkSize / 4) {
             aligned = aligned && reinterpret_cast<std::uintptr_t>(v.data()) % kChunkSize == 0;
         }
     }
     EXPECT_TRUE(aligned);
+    // Past 4 KB the vector went straight to a whole huge page, then doubled.
+    auto huge = std::find(capacities.begin(), capacities.end(), kChunkSize / sizeof(std::uint32_t));
+    ASSERT_NE(huge, capacities.end());
+    EXPECT_LE(*(huge - 1), 4096 / sizeof(std::uint32_t));
+    for (auto c = huge + 1; c != capacities.end(); ++c) EXPECT_EQ(*c, 2 * *(c - 1));
     std::uint32_t wrong = 0;
     for (std::uint32_t i = 0; i < v.size(); ++i) wrong += v[i] != i * 2654435761u;
     EXPECT_EQ(wrong, 0u);
