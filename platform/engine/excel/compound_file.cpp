@@ -158,6 +158,7 @@ public:
         try {
             thread_ = std::thread([this] { run(); });
         } catch (const std::system_error&) {
+            // No thread to spare: each buffer is written when it is full.
         }
     }
     // Stops at once; what is still queued is dropped with the file.
@@ -340,7 +341,8 @@ struct FileClose {
 
 class Writer {
 public:
-    Writer(int fd, const QString& path) : flusher_(fd), queue_(fd, flusher_), cookie_{&queue_}, path_(path) {}
+    Writer(int fd, const QString& path)
+        : flusher_(fd), queue_(fd, flusher_), cookie_{&queue_}, path_(path) {}
 
     // A stdio stream over the descriptor, for libgsf.
     FILE* open() {

@@ -180,7 +180,8 @@ TEST(LargeVector, KeepsElementsAcrossTheSwitchToHugePages) {
     for (std::uint32_t i = 0; i < 1'500'000; ++i) {
         growLarge(v);
         v.push_back(i * 2654435761u);
-        if (capacities.empty() || capacities.back() != v.capacity()) capacities.push_back(v.capacity());
+        if (capacities.empty() || capacities.back() != v.capacity())
+            capacities.push_back(v.capacity());
         if (v.capacity() * sizeof(std::uint32_t) >= kChunkSize / 4) {
             aligned = aligned && reinterpret_cast<std::uintptr_t>(v.data()) % kChunkSize == 0;
         }
