@@ -35,7 +35,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*"; [ -f "$work/app.log" ] && sed 's/^/  converti: /' "$work/app.log"; exit 1; }
+fail() {
+    echo "FAIL: $*"
+    [ -f "$work/app.log" ] && sed 's/^/  converti: /' "$work/app.log"
+    [ -s "$work/xvfb.log" ] && sed 's/^/  Xvfb: /' "$work/xvfb.log"
+    exit 1
+}
 
 # Polls a command (a function, so it is run anew each time) until it succeeds, every 0.1 s, for at most $1 seconds.
 wait_for() {
@@ -62,14 +67,27 @@ db2="$work/articoli.mdb"
 "$BIN_DIR/mkmdb" "$work/articoli.json" "$db2" >/dev/null || fail "mkmdb"
 xls2="$work/articoli.xls"
 
-# A display of our own: Xvfb picks a free number and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 export HOME="$work"  # the file dialogs keep no history in the user's home
+
+# A display of our own: Xvfb picks a free number and writes it to fd 3. A client
+# must then be able to connect; once (on a loaded CI machine) converti could not,
+# so the server is started afresh, up to three times, until one can.
+display_answers() { xdotool getdisplaygeometry; }
+start_xvfb() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    : >"$work/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    wait_for 10 test -s "$work/display" || return 1
+    export DISPLAY=":$(head -n1 "$work/display")"
+    wait_for 10 display_answers
+}
+for attempt in 1 2 3; do
+    start_xvfb && break
+    [ "$attempt" = 3 ] && fail "Xvfb did not start or does not answer"
+done
 
 "$BIN_DIR/converti" >"$work/app.log" 2>&1 &
 app_pid=$!
