@@ -64,13 +64,20 @@ struct LargeAllocator {
 template <typename T>
 using LargeVector = std::vector<T, LargeAllocator<T>>;
 
-// Call before adding to a large vector: past its first 4 KB it moves straight to a
-// whole huge page instead of doubling through fresh 4 KB pages, a fault each.
+// The next capacity of a large array of `count` elements: 4 KB first, then
+// straight to a whole huge page instead of doubling through fresh 4 KB pages (a
+// fault each), then doubling.
 template <typename T>
-void growLarge(LargeVector<T>& v) {
+constexpr std::size_t largeGrowth(std::size_t count) {
     constexpr std::size_t kSmall = 4096 / sizeof(T);
     constexpr std::size_t kHuge = kChunkSize / sizeof(T);
-    if (v.size() == v.capacity() && v.size() >= kSmall && v.capacity() < kHuge) v.reserve(kHuge);
+    return count < kSmall ? kSmall : count < kHuge ? kHuge : count * 2;
+}
+
+// Call before adding to a large vector: a full one grows by largeGrowth().
+template <typename T>
+void growLarge(LargeVector<T>& v) {
+    if (v.size() == v.capacity()) v.reserve(largeGrowth<T>(v.capacity()));
 }
 
 // Grows in fixed chunks instead of reallocating, so a large buffer never briefly

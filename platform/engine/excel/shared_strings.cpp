@@ -62,12 +62,7 @@ std::string_view SharedStrings::entry(std::uint32_t index) const {
 }
 
 void SharedStrings::grow() {
-    // From 4 KB straight to a whole huge page, as growLarge() does.
-    constexpr std::size_t kSmall = 4096 / sizeof(std::uint64_t);
-    constexpr std::size_t kHuge = kChunkSize / sizeof(std::uint64_t);
-    const std::size_t count = slotCount_ == 0        ? kSmall
-                              : slotCount_ == kSmall ? kHuge
-                                                     : slotCount_ * 2;
+    const std::size_t count = largeGrowth<std::uint64_t>(slotCount_);
     LargeVector<std::uint64_t> slots(count, 0);
     const std::size_t mask = count - 1;
     for (std::size_t i = 0; i < slotCount_; ++i) {
@@ -214,12 +209,9 @@ void SharedStrings::endStream() {
 }
 
 std::array<std::uint8_t, 8> SharedStrings::counts() const {
-    const std::uint32_t unique = firstIndex_ + uniqueCount();
     std::array<std::uint8_t, 8> b{};
-    for (int i = 0; i < 4; ++i) {
-        b[i] = static_cast<std::uint8_t>(total_ >> (8 * i));
-        b[4 + i] = static_cast<std::uint8_t>(unique >> (8 * i));
-    }
+    putU32(b.data(), total_);
+    putU32(b.data() + 4, firstIndex_ + uniqueCount());
     return b;
 }
 

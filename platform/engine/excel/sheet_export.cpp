@@ -356,7 +356,7 @@ void SheetExport::commitNew() {
     const auto sheetStart = static_cast<std::uint32_t>(w.position());
     s.worksheet->write(w);
     std::uint8_t offset[4];
-    for (int i = 0; i < 4; ++i) offset[i] = static_cast<std::uint8_t>(sheetStart >> (8 * i));
+    putU32(offset, sheetStart);
     s.output->patch(s.sheetOffsetField, offset, sizeof offset);
     const auto counts = s.strings.counts();
     s.output->patch(s.strings.countsPosition(), counts.data(), counts.size());

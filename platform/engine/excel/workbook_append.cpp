@@ -14,13 +14,6 @@ namespace {
 // A compound file of version 3 holds at most 2 GB ([MS-CFB] 2.2).
 constexpr std::uint64_t kMaxStreamBytes = 2'000'000'000;
 
-void putU16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void putU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 std::uint32_t u32At(const std::uint8_t* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }

@@ -34,11 +34,6 @@ std::size_t integerDigits(std::uint64_t v) {
     return n;
 }
 
-void put16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
 // Passes records encoded earlier (into the cell buffer) through to the stream.
 class FramedSink final : public ByteSink {
 public:
@@ -210,11 +205,11 @@ void Worksheet::cell(std::uint16_t type, std::uint16_t column, std::uint16_t xf,
                      const std::uint8_t* value, std::size_t size) {
     // Cell records are small and of fixed size: framed here, stored in one write.
     std::uint8_t record[biff::kRecordHeaderSize + 6 + 8];
-    put16(record, type);
-    put16(record + 2, static_cast<std::uint16_t>(6 + size));
-    put16(record + 4, rowNumber_);
-    put16(record + 6, column);
-    put16(record + 8, xf);
+    putU16(record, type);
+    putU16(record + 2, static_cast<std::uint16_t>(6 + size));
+    putU16(record + 4, rowNumber_);
+    putU16(record + 6, column);
+    putU16(record + 8, xf);
     std::memcpy(record + 10, value, size);
     cells_.write(record, 10 + size);
 }
@@ -223,14 +218,13 @@ void Worksheet::number(std::uint16_t column, double v, std::uint16_t xf) {
     // Whole numbers that fit 30 bits go as RK, exactly and in fewer bytes.
     if (v >= biff::kRkIntMin && v <= biff::kRkIntMax && v == std::trunc(v) &&
         !(v == 0 && std::signbit(v))) {
-        auto rk = static_cast<std::uint32_t>(static_cast<std::int32_t>(v)) << 2 | biff::kRkInteger;
         std::uint8_t value[4];
-        for (int i = 0; i < 4; ++i) value[i] = static_cast<std::uint8_t>(rk >> (8 * i));
+        putU32(value,
+               static_cast<std::uint32_t>(static_cast<std::int32_t>(v)) << 2 | biff::kRkInteger);
         cell(biff::kRecordRk, column, xf, value, sizeof value);
     } else {
-        auto bits = std::bit_cast<std::uint64_t>(v);
         std::uint8_t value[8];
-        for (int i = 0; i < 8; ++i) value[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+        putU64(value, std::bit_cast<std::uint64_t>(v));
         cell(biff::kRecordNumber, column, xf, value, sizeof value);
     }
     if (xf == xfs_.general && widths_[column] < kMaxNumberChars) {
@@ -239,9 +233,8 @@ void Worksheet::number(std::uint16_t column, double v, std::uint16_t xf) {
 }
 
 void Worksheet::text(std::uint16_t column, std::u16string_view s, SharedStrings::Key key) {
-    const std::uint32_t index = strings_.add(s, key);
     std::uint8_t value[4];
-    for (int i = 0; i < 4; ++i) value[i] = static_cast<std::uint8_t>(index >> (8 * i));
+    putU32(value, strings_.add(s, key));
     cell(biff::kRecordLabelSst, column, xfs_.general, value, sizeof value);
     widen(column, s.size());
 }
