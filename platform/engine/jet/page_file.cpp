@@ -105,9 +105,7 @@ std::size_t PageFile::readUpTo(std::uint64_t offset, std::uint8_t* out, std::siz
     while (done < n) {
         const ssize_t got = ::pread(fd_, out + done, n - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0)
-            engine::raise(engine::kErrCannotOpen,
-                          QStringLiteral("Cannot read %1 (it may have changed while open).").arg(displayName()));
+        if (got < 0) cannotRead();
         if (got == 0) break;
         done += static_cast<std::size_t>(got);
     }
@@ -115,9 +113,12 @@ std::size_t PageFile::readUpTo(std::uint64_t offset, std::uint8_t* out, std::siz
 }
 
 void PageFile::readRaw(std::uint64_t offset, std::uint8_t* out, std::size_t n) const {
-    if (readUpTo(offset, out, n) != n)
-        engine::raise(engine::kErrCannotOpen,
-                      QStringLiteral("Cannot read %1 (it may have changed while open).").arg(displayName()));
+    if (readUpTo(offset, out, n) != n) cannotRead();
+}
+
+void PageFile::cannotRead() const {
+    engine::raise(engine::kErrCannotOpen,
+                  QStringLiteral("Cannot read %1 (it may have changed while open).").arg(displayName()));
 }
 
 void PageFile::checkHeader() {

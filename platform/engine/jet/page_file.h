@@ -61,6 +61,7 @@ private:
     void readRaw(std::uint64_t offset, std::uint8_t* out, std::size_t n) const;
     // Reads up to n bytes, fewer only at the end of the file; returns how many.
     std::size_t readUpTo(std::uint64_t offset, std::uint8_t* out, std::size_t n) const;
+    [[noreturn]] void cannotRead() const;
     void unmask(std::uint32_t pg, std::uint8_t* page) const;
     void checkHeader();
 
