@@ -129,7 +129,7 @@ bool RowReader::loadNextPage() {
     const Format& f = file_->format();
     while (pageIndex_ < pages_.size()) {
         const std::uint32_t pg = pages_[pageIndex_++];
-        page_ = file_->page(pg, dataRun_, pageAlone_);
+        page_ = file_->page(pg, dataRun_, pageAlone_, &lvalRun_);
         // Usage maps also list pages that no longer hold this table's rows.
         if (page_[0] != kPageData || le32(&page_[kPageTdefPointer]) != def_.tdefPage) continue;
         rowCount_ = le16(&page_[f.dataRowCountOffset]);
@@ -289,7 +289,7 @@ void RowReader::readLongValue(const ColumnDef& c, const std::uint8_t* p, unsigne
     std::uint32_t ptr = le32(p + 4);
     if (kind == kLongValueSinglePage) {
         if (len == 0) return;
-        const auto lval = file_->page(ptr >> 8, lvalRun_, lvalAlone_);
+        const auto lval = file_->page(ptr >> 8, lvalRun_, lvalAlone_, &dataRun_);
         unsigned s = 0, e = 0;
         findRow(*file_, lval, ptr & 0xff, &s, &e);
         if (e - s < len) bad(QStringLiteral("is cut short"));
@@ -300,7 +300,7 @@ void RowReader::readLongValue(const ColumnDef& c, const std::uint8_t* p, unsigne
     // A chain of pieces: each starts with the pointer to the next.
     while (out.size() < len) {
         if (ptr == 0) bad(QStringLiteral("ends before its length"));
-        const auto lval = file_->page(ptr >> 8, lvalRun_, lvalAlone_);
+        const auto lval = file_->page(ptr >> 8, lvalRun_, lvalAlone_, &dataRun_);
         unsigned s = 0, e = 0;
         findRow(*file_, lval, ptr & 0xff, &s, &e);
         if (e - s <= 4) bad(QStringLiteral("has an empty piece"));
