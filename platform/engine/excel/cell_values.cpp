@@ -1,5 +1,7 @@
 #include "cell_values.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -86,28 +88,33 @@ std::u16string isoDateText(double days) {
 
 void guidText(std::string_view bytes, std::u16string& out) {
     static const char kHex[] = "0123456789ABCDEF";
-    auto hex = [&](std::size_t i) {
-        auto b = static_cast<unsigned char>(bytes[i]);
-        out.push_back(kHex[b >> 4]);
-        out.push_back(kHex[b & 15]);
-    };
-    out.clear();
     if (bytes.size() != 16) {
-        for (std::size_t i = 0; i < bytes.size(); ++i) hex(i);
+        out.clear();
+        for (char c : bytes) {
+            auto b = static_cast<unsigned char>(c);
+            out.push_back(kHex[b >> 4]);
+            out.push_back(kHex[b & 15]);
+        }
         return;
     }
-    // Data1, Data2, Data3 little-endian; Data4 in byte order.
+    // Data1, Data2, Data3 little-endian; Data4 in byte order. One GUID per row:
+    // written into a fixed buffer rather than a character at a time.
     static const int kOrder[] = {3,  2, 1, 0,  -1, 5,  4,  -1, 7,  6,
                                  -1, 8, 9, -1, 10, 11, 12, 13, 14, 15};
-    out.push_back(u'{');
+    char16_t text[38];
+    char16_t* o = text;
+    *o++ = u'{';
     for (int i : kOrder) {
         if (i < 0) {
-            out.push_back(u'-');
-        } else {
-            hex(static_cast<std::size_t>(i));
+            *o++ = u'-';
+            continue;
         }
+        auto b = static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
+        *o++ = static_cast<char16_t>(kHex[b >> 4]);
+        *o++ = static_cast<char16_t>(kHex[b & 15]);
     }
-    out.push_back(u'}');
+    *o++ = u'}';
+    out.assign(text, static_cast<std::size_t>(o - text));
 }
 
 std::u16string guidText(std::string_view bytes) {
@@ -154,6 +161,27 @@ double decimalToDouble(const engine::Decimal& d) {
 std::u16string nonFiniteText(double v) {
     if (std::isnan(v)) return u"NaN";
     return v < 0 ? u"-Infinity" : u"Infinity";
+}
+
+std::size_t numberChars(double v) {
+    // Whole numbers, most numeric cells, are counted without formatting them:
+    // all their digits plain, or the digits up to the last nonzero one with an
+    // exponent of two digits ("1e+09"), whichever is shorter (plain on a tie).
+    if (v != 0 && std::fabs(v) < 1e15 && v == std::trunc(v)) {
+        auto whole = static_cast<std::uint64_t>(std::fabs(v));
+        const std::size_t sign = v < 0 ? 1 : 0;
+        std::size_t digits = 0, zeros = 0;
+        for (bool trailing = true; whole != 0; whole /= 10, ++digits) {
+            trailing = trailing && whole % 10 == 0;
+            if (trailing) ++zeros;
+        }
+        const std::size_t significant = digits - zeros;
+        const std::size_t exponent = (significant == 1 ? 1 : significant + 1) + 4;
+        return sign + std::min(digits, exponent);
+    }
+    char buf[32];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return static_cast<std::size_t>(r.ptr - buf);
 }
 
 }  // namespace excel

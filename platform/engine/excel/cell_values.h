@@ -2,6 +2,7 @@
 // How engine values become cell contents: dates as serial numbers or ISO text,
 // GUIDs as braced text, exact numbers as the nearest double.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,6 +35,10 @@ void guidText(std::string_view bytes, std::u16string& out);
 // Nearest double to the exact value (correctly rounded).
 double currencyToDouble(std::int64_t tenThousandths);
 double decimalToDouble(const engine::Decimal& d);
+
+// How many characters std::to_chars writes for v (its shortest form, plain or
+// with an exponent): the basis of a column's width.
+std::size_t numberChars(double v);
 
 // Text for numbers a cell cannot hold (NaN and infinities).
 std::u16string nonFiniteText(double v);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,12 +20,6 @@ constexpr std::uint16_t kIcvHeaderDefault = 0x40;
 constexpr std::size_t kRowRecordSize = biff::kRecordHeaderSize + 16;
 
 constexpr std::size_t kMaxNumberChars = 12;  // General shows about 11 characters
-
-std::size_t numberChars(double v) {
-    char buf[32];
-    auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return static_cast<std::size_t>(r.ptr - buf);
-}
 
 std::size_t integerDigits(std::uint64_t v) {
     std::size_t n = 1;

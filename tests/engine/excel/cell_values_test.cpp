@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace excel {
 namespace {
@@ -53,6 +55,34 @@ TEST(CellValues, GuidsInRegistryForm) {
     const std::string jet("\x78\x56\x34\x12\x34\x12\x78\x56\x9A\xBC\xDE\xF0\x01\x02\x03\x04", 16);
     EXPECT_EQ(narrow(guidText(jet)), "{12345678-1234-5678-9ABC-DEF001020304}");
     EXPECT_EQ(narrow(guidText(std::string("\x01\xff", 2))), "01FF");
+    std::u16string reused(60, u'x');  // into a longer text: replaced, not appended
+    guidText(jet, reused);
+    EXPECT_EQ(narrow(reused), "{12345678-1234-5678-9ABC-DEF001020304}");
+    guidText(std::string("\xab", 1), reused);
+    EXPECT_EQ(narrow(reused), "AB");
+}
+
+// Column widths count what std::to_chars writes; whole numbers are counted
+// without it, so they are checked against it, around every switch between the
+// plain and the exponent form.
+TEST(CellValues, NumberCharsAsToCharsWrites) {
+    auto toChars = [](double v) {
+        char buf[64];
+        return static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, v).ptr - buf);
+    };
+    std::vector<double> values = {
+        0.0,      -0.0,       1,           -1,   0.5,       -1.25,  1.0 / 3,
+        1e-7,     1e300,      -1e300,      1e15, 1e16,      -1e15,  999999999999999.0,
+        4.9e-324, 1073741823, -1073741824, 1e9,  123000000, -120000};
+    for (double p = 1; p < 1e16; p *= 10) {
+        for (double m : {1.0, 2.0, 9.0, 10.0, 12.0, 99.0, 101.0, 1200.0, 123456.0}) {
+            values.push_back(m * p);
+            values.push_back(-m * p);
+            values.push_back(m * p + 1);
+        }
+    }
+    for (double v = -3000000; v <= 3000000; v += 7) values.push_back(v);
+    for (double v : values) EXPECT_EQ(numberChars(v), toChars(v)) << v;
 }
 
 TEST(CellValues, ExactNumbersRoundOnce) {
