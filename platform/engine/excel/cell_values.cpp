@@ -163,21 +163,44 @@ std::u16string nonFiniteText(double v) {
     return v < 0 ? u"-Infinity" : u"Infinity";
 }
 
+namespace {
+
+std::size_t decimalDigits(std::uint64_t v) {
+    std::size_t n = 1;
+    for (; v >= 10; v /= 10) ++n;
+    return n;
+}
+
+// What std::to_chars writes for the decimal digits / 10^scale (digits not 0):
+// the shorter of its two forms, plain on a tie. Plain writes every significant
+// digit, with "0." and leading zeros below one; the exponent form one digit, the
+// rest after a point, and a two-digit exponent ("1.5e-05").
+std::size_t shortestChars(bool negative, std::uint64_t digits, int scale) {
+    for (; digits % 10 == 0; digits /= 10) --scale;
+    const auto count = static_cast<int>(decimalDigits(digits));
+    const int plain = scale <= 0 ? count - scale : count > scale ? count + 1 : scale + 2;
+    const int exponent = (count == 1 ? 1 : count + 1) + 4;
+    return (negative ? 1 : 0) + static_cast<std::size_t>(std::min(plain, exponent));
+}
+
+}  // namespace
+
 std::size_t numberChars(double v) {
-    // Whole numbers, most numeric cells, are counted without formatting them:
-    // all their digits plain, or the digits up to the last nonzero one with an
-    // exponent of two digits ("1e+09"), whichever is shorter (plain on a tie).
-    if (v != 0 && std::fabs(v) < 1e15 && v == std::trunc(v)) {
-        auto whole = static_cast<std::uint64_t>(std::fabs(v));
-        const std::size_t sign = v < 0 ? 1 : 0;
-        std::size_t digits = 0, zeros = 0;
-        for (bool trailing = true; whole != 0; whole /= 10, ++digits) {
-            trailing = trailing && whole % 10 == 0;
-            if (trailing) ++zeros;
+    // Most numbers in a table are whole or have a few decimals. When digits /
+    // 10^scale (at most 15 digits) reads back as v itself, those digits are what
+    // to_chars finds as well: no shorter decimal of at most 15 digits reads back
+    // as the same double. Other numbers are formatted.
+    static const double kPowers[] = {1, 10, 100, 1000, 10000};
+    const double magnitude = std::fabs(v);
+    if (v != 0 && magnitude < 1e11) {
+        for (int scale = 0; scale <= 4; ++scale) {
+            const double whole = std::nearbyint(magnitude * kPowers[scale]);
+            if (whole / kPowers[scale] == magnitude) {
+                return shortestChars(v < 0, static_cast<std::uint64_t>(whole), scale);
+            }
         }
-        const std::size_t significant = digits - zeros;
-        const std::size_t exponent = (significant == 1 ? 1 : significant + 1) + 4;
-        return sign + std::min(digits, exponent);
+    } else if (v != 0 && magnitude < 1e15 && v == std::trunc(v)) {
+        return shortestChars(v < 0, static_cast<std::uint64_t>(magnitude), 0);
     }
     char buf[32];
     auto r = std::to_chars(buf, buf + sizeof buf, v);

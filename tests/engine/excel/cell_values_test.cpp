@@ -62,9 +62,9 @@ TEST(CellValues, GuidsInRegistryForm) {
     EXPECT_EQ(narrow(reused), "AB");
 }
 
-// Column widths count what std::to_chars writes; whole numbers are counted
-// without it, so they are checked against it, around every switch between the
-// plain and the exponent form.
+// Column widths count what std::to_chars writes; whole numbers and short
+// decimals are counted without it, so they are checked against it, around every
+// switch between the plain and the exponent form.
 TEST(CellValues, NumberCharsAsToCharsWrites) {
     auto toChars = [](double v) {
         char buf[64];
@@ -82,6 +82,17 @@ TEST(CellValues, NumberCharsAsToCharsWrites) {
         }
     }
     for (double v = -3000000; v <= 3000000; v += 7) values.push_back(v);
+    // A few decimals, counted without formatting too, and values beside them.
+    for (double scale : {10.0, 100.0, 1000.0, 10000.0, 100000.0, 1e6}) {
+        for (double m = -200000; m <= 200000; m += 13) values.push_back(m / scale);
+        for (double m : {1.0, 5.0, 10.0, 99.0, 12345.0, 99999999999999.0, 999999999999999.0}) {
+            values.push_back(m / scale);
+            values.push_back(std::nextafter(m / scale, 0.0));
+        }
+    }
+    for (double v : {0.1 + 0.2, 1e11 - 0.5, 1e11 + 0.5, 99999999999.9999, 1.0 / 7, 2.0 / 3}) {
+        values.push_back(v);
+    }
     for (double v : values) EXPECT_EQ(numberChars(v), toChars(v)) << v;
 }
 
