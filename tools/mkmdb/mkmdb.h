@@ -199,10 +199,16 @@ public:
     void setCreationDate(DateTime when) { creationDate_ = when.days; }
     double creationDate() const { return creationDate_; }
 
+    // For readers' tests: the most bytes of a chained long value per LVAL page
+    // (odd sizes split UTF-16 units between pages). 0, the default: what a page holds.
+    void setLongValuePiece(std::size_t bytes) { longValuePiece_ = bytes; }
+    std::size_t longValuePiece() const { return longValuePiece_; }
+
 private:
     std::deque<Table> tables_;
     std::string password_;
     double creationDate_ = -1;
+    std::size_t longValuePiece_ = 0;
     Version version_ = Version::Jet4;
 };
 

@@ -112,8 +112,9 @@ constexpr std::uint8_t kLvalOwner[4] = {'L', 'V', 'A', 'L'};
 // pages; remembers the pages for the usage maps.
 class TableWriter : public LongValueStore {
 public:
-    TableWriter(PageFile& file, const TableLayout& layout, std::uint32_t tdefPage)
-        : file_(file), encoder_(layout, *this, file.format()) {
+    TableWriter(PageFile& file, const TableLayout& layout, std::uint32_t tdefPage,
+                std::size_t piece = 0)
+        : file_(file), encoder_(layout, *this, file.format()), piece_(piece) {
         put32(owner_, tdefPage);
     }
 
@@ -149,7 +150,8 @@ public:
     std::uint32_t storeChain(std::string_view payload) override {
         // One record per page, the last one exactly as long as what is left:
         // readers stop at the value's length only between records.
-        const std::size_t chunkSize = file_.format().lvalChunk();
+        const std::size_t whole = file_.format().lvalChunk();
+        const std::size_t chunkSize = piece_ != 0 && piece_ < whole ? piece_ : whole;
         std::size_t chunks = (payload.size() + chunkSize - 1) / chunkSize;
         std::uint32_t first = file_.allocate(static_cast<std::uint32_t>(chunks));
         std::string record;
@@ -183,6 +185,7 @@ private:
     RowPage lval_;
     std::string buffer_;
     std::uint64_t rows_ = 0;
+    std::size_t piece_;
 };
 
 // Usage-map records live as rows of map-holder data pages.
@@ -517,7 +520,7 @@ WriteStats writePages(const Database& db, PageFile& file) {
         PlannedTable& p = tables.emplace_back();
         p.layout = layoutTable(t.name(), t.columns(), false, file.format());
         p.tdefPages = reserveDefinition(file, p.layout);
-        TableWriter w(file, p.layout, p.tdefPages.front());
+        TableWriter w(file, p.layout, p.tdefPages.front(), db.longValuePiece());
         for (const Row& row : t.rows()) w.add(row);
         if (t.generatedRows() > 0) {
             Row row(t.columns().size());

@@ -1,5 +1,6 @@
 #include "table_def.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -259,17 +260,14 @@ void RowReader::decodeValue(const ColumnDef& c, const std::uint8_t* p, unsigned 
             break;
         }
         case kColText: text_->decode(p, n, v.text); break;
-        case kColMemo:
-            readLongValue(c, p, n, longBytes_);
-            text_->decode(reinterpret_cast<const std::uint8_t*>(longBytes_.data()), longBytes_.size(),
-                          v.text);
-            break;
+        case kColMemo: readMemo(c, p, n, v.text); break;
         case kColOle: readLongValue(c, p, n, v.bytes); break;
         default: v.bytes.assign(reinterpret_cast<const char*>(p), n); break;
     }
 }
 
-void RowReader::readLongValue(const ColumnDef& c, const std::uint8_t* p, unsigned n, std::string& out) {
+template <typename Take>
+void RowReader::forEachPiece(const ColumnDef& c, const std::uint8_t* p, unsigned n, Take take) {
     const auto bad = [&](const QString& what) {
         corrupt(QStringLiteral("a long value of column '%1' %2").arg(QString::fromStdU16String(c.name), what));
     };
@@ -280,34 +278,84 @@ void RowReader::readLongValue(const ColumnDef& c, const std::uint8_t* p, unsigne
     // Every byte of the value lies in the file, so a longer claim is damage; this
     // also bounds the work done on a hostile file.
     if (len > file_->byteSize()) bad(QStringLiteral("claims more bytes than the file holds"));
-    out.clear();
     if (kind == kLongValueInline) {
         if (len > n - kLongValueHeader) bad(QStringLiteral("is cut short"));
-        out.assign(reinterpret_cast<const char*>(p + kLongValueHeader), len);
+        take(p + kLongValueHeader, len, true);
         return;
     }
     std::uint32_t ptr = le32(p + 4);
     if (kind == kLongValueSinglePage) {
-        if (len == 0) return;
+        if (len == 0) return take(p, 0, true);
         const auto lval = file_->page(ptr >> 8, lvalRun_, lvalAlone_, &dataRun_);
         unsigned s = 0, e = 0;
         findRow(*file_, lval, ptr & 0xff, &s, &e);
         if (e - s < len) bad(QStringLiteral("is cut short"));
-        out.assign(reinterpret_cast<const char*>(lval.data() + s), len);
+        take(lval.data() + s, len, true);
         return;
     }
     if (kind != 0) bad(QStringLiteral("has an unknown kind"));
+    if (len == 0) return take(p, 0, true);
     // A chain of pieces: each starts with the pointer to the next.
-    while (out.size() < len) {
+    for (std::size_t got = 0; got < len;) {
         if (ptr == 0) bad(QStringLiteral("ends before its length"));
         const auto lval = file_->page(ptr >> 8, lvalRun_, lvalAlone_, &dataRun_);
         unsigned s = 0, e = 0;
         findRow(*file_, lval, ptr & 0xff, &s, &e);
         if (e - s <= 4) bad(QStringLiteral("has an empty piece"));
         ptr = le32(lval.data() + s);
-        const std::size_t take = std::min<std::size_t>(e - s - 4, len - out.size());
-        out.append(reinterpret_cast<const char*>(lval.data() + s + 4), take);
+        const std::size_t size = std::min<std::size_t>(e - s - 4, len - got);
+        got += size;
+        take(lval.data() + s + 4, size, got == len);
     }
+}
+
+void RowReader::readLongValue(const ColumnDef& c, const std::uint8_t* p, unsigned n, std::string& out) {
+    out.clear();
+    forEachPiece(c, p, n, [&](const std::uint8_t* bytes, std::size_t size, bool) {
+        out.append(reinterpret_cast<const char*>(bytes), size);
+    });
+}
+
+void RowReader::readMemo(const ColumnDef& c, const std::uint8_t* p, unsigned n, std::u16string& out) {
+    // A memo in one piece (inline or on one page) is decoded where it lies. The
+    // pieces of a longer one are gathered first, unless they hold Jet 4's plain
+    // UTF-16 (no compression mark in front): those units go straight into the
+    // text, so a memo of several kB is copied once instead of twice.
+    out.clear();
+    longBytes_.clear();
+    enum { kFirst, kUnits, kGather } mode = kFirst;
+    int carry = -1;  // a unit's low byte at the end of a piece
+    forEachPiece(c, p, n, [&](const std::uint8_t* bytes, std::size_t size, bool last) {
+        if (mode == kFirst) {
+            if (last) return text_->decode(bytes, size, out);
+            const bool marked = size < 2 || (bytes[0] == 0xff && bytes[1] == 0xfe);
+            mode = text_->version() == 4 && !marked ? kUnits : kGather;
+        }
+        if (mode == kGather) {
+            longBytes_.append(reinterpret_cast<const char*>(bytes), size);
+            if (last) {
+                text_->decode(reinterpret_cast<const std::uint8_t*>(longBytes_.data()),
+                              longBytes_.size(), out);
+            }
+            return;
+        }
+        if (carry >= 0 && size > 0) {
+            out.push_back(static_cast<char16_t>(carry | bytes[0] << 8));
+            carry = -1;
+            ++bytes;
+            --size;
+        }
+        const std::size_t at = out.size();
+        out.resize(at + size / 2);
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(out.data() + at, bytes, size / 2 * 2);
+        } else {
+            for (std::size_t i = 0; i < size / 2; ++i) {
+                out[at + i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+            }
+        }
+        if (size % 2 != 0) carry = bytes[size - 1];  // a last odd byte is no character
+    });
 }
 
 }  // namespace jet

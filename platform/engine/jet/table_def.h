@@ -78,7 +78,13 @@ private:
     bool loadNextPage();
     void decodeRow(const std::uint8_t* r, unsigned len, engine::Row& row);
     void decodeValue(const ColumnDef& col, const std::uint8_t* p, unsigned n, engine::Value& v);
+    // Calls take(bytes, size, last) for each piece of the long value whose row
+    // part (n bytes) is at p, in order, once they are checked to hold its length
+    // (once with size 0 for an empty value). The bytes are valid during the call.
+    template <typename Take>
+    void forEachPiece(const ColumnDef& col, const std::uint8_t* p, unsigned n, Take take);
     void readLongValue(const ColumnDef& col, const std::uint8_t* p, unsigned n, std::string& out);
+    void readMemo(const ColumnDef& col, const std::uint8_t* p, unsigned n, std::u16string& out);
     [[noreturn]] void corrupt(const QString& what) const;
 
     std::shared_ptr<const PageFile> file_;
@@ -97,7 +103,7 @@ private:
     unsigned rowIndex_ = 0;
     std::vector<unsigned> varOffsets_;
     std::vector<bool> skip_;              // per column: not decoded
-    std::string longBytes_;               // memo bytes before text decoding
+    std::string longBytes_;               // a memo's pieces before text decoding
     std::uint64_t rowsRead_ = 0;
 };
 

@@ -240,6 +240,40 @@ TEST_F(Written, DatabasePasswordIsRefused) {
     EXPECT_NO_THROW(jet::Database::open(write(db, "nopw.mdb")));
 }
 
+// A long text's pieces may end anywhere, inside a UTF-16 unit too: whatever
+// the split, plain, compressed and Jet 3 memos read back whole.
+TEST_F(Written, LongTextsSplitAnywhereReadBack) {
+    const std::u16string mixed = longText(3000);
+    const std::u16string ascii(2600, u'q');
+    for (bool jet3 : {false, true}) {
+        for (bool compressed : {false, true}) {
+            if (jet3 && compressed) continue;
+            for (std::size_t piece : {7u, 1001u, 1u << 20}) {
+                SCOPED_TRACE((jet3 ? "jet 3, " : compressed ? "compressed, " : "plain, ") +
+                             std::to_string(piece));
+                mkmdb::Database db;
+                db.setVersion(jet3 ? mkmdb::Version::Jet3 : mkmdb::Version::Jet4);
+                db.setLongValuePiece(piece);
+                auto& t = db.addTable("T", {{"Note", mkmdb::Type::Memo, {.compressed = compressed}}});
+                // Jet 3 keeps code page 1252 text: no characters beyond it.
+                const std::u16string first = jet3 ? ascii + u"éü" + ascii : mixed;
+                std::vector<std::u16string> texts = {first, ascii, ascii + u"Ω" + ascii};
+                if (jet3) texts.back() = ascii + u"ß" + ascii;
+                for (const auto& text : texts) t.addRow({text});
+                const auto stats = mkmdb::write(db, dir_ / "split.mdb");
+                EXPECT_EQ(stats.chainedLongValues, texts.size());
+                auto table = jet::Database::open((dir_ / "split.mdb").string())->openTable(u"T");
+                engine::Row row;
+                for (const auto& text : texts) {
+                    ASSERT_TRUE(table->next(row));
+                    EXPECT_TRUE(row[0].text == text) << "length " << row[0].text.size();
+                }
+                EXPECT_FALSE(table->next(row));
+            }
+        }
+    }
+}
+
 // Pages read ahead in runs are the pages read one by one, whatever the order of
 // the requests; a file cut short while open still ends in an error, not in data.
 TEST_F(Written, PagesReadInRunsMatchPagesReadAlone) {
