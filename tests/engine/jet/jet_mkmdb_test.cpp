@@ -254,7 +254,8 @@ TEST_F(Written, LongTextsSplitAnywhereReadBack) {
                 mkmdb::Database db;
                 db.setVersion(jet3 ? mkmdb::Version::Jet3 : mkmdb::Version::Jet4);
                 db.setLongValuePiece(piece);
-                auto& t = db.addTable("T", {{"Note", mkmdb::Type::Memo, {.compressed = compressed}}});
+                auto& t =
+                    db.addTable("T", {{"Note", mkmdb::Type::Memo, {.compressed = compressed}}});
                 // Jet 3 keeps code page 1252 text: no characters beyond it.
                 const std::u16string first = jet3 ? ascii + u"éü" + ascii : mixed;
                 std::vector<std::u16string> texts = {first, ascii, ascii + u"Ω" + ascii};
