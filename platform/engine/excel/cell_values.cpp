@@ -163,13 +163,13 @@ std::u16string nonFiniteText(double v) {
     return v < 0 ? u"-Infinity" : u"Infinity";
 }
 
-namespace {
-
 std::size_t decimalDigits(std::uint64_t v) {
     std::size_t n = 1;
     for (; v >= 10; v /= 10) ++n;
     return n;
 }
+
+namespace {
 
 // What std::to_chars writes for the decimal digits / 10^scale (digits not 0):
 // the shorter of its two forms, plain on a tie. Plain writes every significant

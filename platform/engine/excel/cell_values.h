@@ -36,6 +36,9 @@ void guidText(std::string_view bytes, std::u16string& out);
 double currencyToDouble(std::int64_t tenThousandths);
 double decimalToDouble(const engine::Decimal& d);
 
+// How many decimal digits v has (1 for 0).
+std::size_t decimalDigits(std::uint64_t v);
+
 // How many characters std::to_chars writes for v (its shortest form, plain or
 // with an exponent): the basis of a column's width.
 std::size_t numberChars(double v);

@@ -21,12 +21,6 @@ constexpr std::size_t kRowRecordSize = biff::kRecordHeaderSize + 16;
 
 constexpr std::size_t kMaxNumberChars = 12;  // General shows about 11 characters
 
-std::size_t integerDigits(std::uint64_t v) {
-    std::size_t n = 1;
-    for (; v >= 10; v /= 10) ++n;
-    return n;
-}
-
 // Passes records encoded earlier (into the cell buffer) through to the stream.
 class FramedSink final : public ByteSink {
 public:
@@ -170,7 +164,7 @@ bool Worksheet::encode(std::uint16_t column, const engine::Value& v) {
             double amount = currencyToDouble(v.integer);
             number(column, amount, xfs_.currency);
             // Digits, thousands separators, sign, currency symbol and cents.
-            std::size_t digits = integerDigits(static_cast<std::uint64_t>(std::fabs(amount)));
+            std::size_t digits = decimalDigits(static_cast<std::uint64_t>(std::fabs(amount)));
             widen(column, digits + digits / 3 + 4);
             return true;
         }
