@@ -1,6 +1,5 @@
 #include "shared_strings.h"
 
-#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -14,43 +13,6 @@ constexpr std::size_t kStringHeader = 3;  // cch (2) and flags (1)
 std::size_t encodedSize(const std::uint8_t* p) {
     std::size_t cch = p[0] | p[1] << 8;
     return kStringHeader + cch * ((p[2] & biff::kStringHighByte) ? 2 : 1);
-}
-
-// One pass over the text gives both parts of its key: four independent lanes of
-// 8 bytes each keep the multiplier busy on long memos (short texts take the tail
-// loops only), and the OR of every unit tells whether all fit a byte.
-SharedStrings::Key keyOfUnits(std::u16string_view text) {
-    const char16_t* c = text.data();
-    std::size_t n = text.size();
-    std::uint64_t lanes[4] = {0x9E3779B97F4A7C15ull ^ n, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull,
-                              0x27D4EB2F165667C5ull};
-    std::uint64_t units = 0;  // OR of every unit, four to a word
-    auto mix = [](std::uint64_t h, std::uint64_t word) {
-        h = (h ^ word) * 0xBF58476D1CE4E5B9ull;
-        return h ^ (h >> 31);
-    };
-    for (; n >= 16; n -= 16, c += 16) {
-        for (int k = 0; k < 4; ++k) {
-            std::uint64_t word;
-            std::memcpy(&word, c + 4 * k, sizeof word);
-            lanes[k] = mix(lanes[k], word);
-            units |= word;
-        }
-    }
-    std::uint64_t h = lanes[0] ^ (lanes[1] * 0x94D049BB133111EBull) ^ (lanes[2] >> 7) ^
-                      (lanes[3] * 0x9E3779B97F4A7C15ull);
-    for (; n >= 4; n -= 4, c += 4) {
-        std::uint64_t word;
-        std::memcpy(&word, c, sizeof word);
-        h = mix(h, word);
-        units |= word;
-    }
-    for (; n > 0; --n, ++c) {
-        h = (h ^ *c) * 0x94D049BB133111EBull;
-        units |= *c;
-    }
-    h ^= h >> 29;
-    return {static_cast<std::uint32_t>(h ^ h >> 32), (units & 0xFF00FF00FF00FF00ull) == 0};
 }
 
 }  // namespace
@@ -93,10 +55,6 @@ bool SharedStrings::equals(std::uint32_t index, std::u16string_view text, bool c
         p += 2;
     }
     return true;
-}
-
-SharedStrings::Key SharedStrings::keyOf(std::u16string_view text) {
-    return keyOfUnits(text);
 }
 
 std::uint32_t SharedStrings::add(std::u16string_view text, Key key) {

@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "biff_records.h"
+#include "text_key_internal.h"
 
 namespace excel {
 namespace {
@@ -118,18 +121,79 @@ TEST(SharedStrings, FindsEveryTextAcrossTableGrowths) {
 
 // A text is stored one byte per character exactly when every unit fits a byte:
 // a single wider unit anywhere, in the four-lane blocks or in either tail, shows.
+// Up to three whole blocks of 64 units and every tail, read at every width.
 TEST(SharedStrings, KeyTellsWhetherEveryUnitFitsAByte) {
-    for (std::size_t n = 0; n <= 70; ++n) {
-        std::u16string t(n, u'\0');
-        for (std::size_t i = 0; i < n; ++i) t[i] = static_cast<char16_t>(0x80 + i * 37 % 128);
-        ASSERT_TRUE(SharedStrings::keyOf(t).compressed) << n;
-        for (std::size_t at = 0; at < n; ++at) {
-            for (char16_t wide : {u'\u0100', u'\u8000', u'\uFFFF'}) {
-                std::u16string w = t;
-                w[at] = wide;
-                ASSERT_FALSE(SharedStrings::keyOf(w).compressed) << n << " " << at;
+    for (KeyWidth width : keyWidths()) {
+        for (std::size_t n = 0; n <= 200; ++n) {
+            std::u16string t(n, u'\0');
+            for (std::size_t i = 0; i < n; ++i) t[i] = static_cast<char16_t>(0x80 + i * 37 % 128);
+            ASSERT_TRUE(keyOfText(t, width).compressed) << n;
+            for (std::size_t at = 0; at < n; ++at) {
+                for (char16_t wide : {u'\u0100', u'\u8000', u'\uFFFF'}) {
+                    std::u16string w = t;
+                    w[at] = wide;
+                    ASSERT_FALSE(keyOfText(w, width).compressed)
+                        << static_cast<int>(width) << " " << n << " " << at;
+                }
             }
         }
+    }
+}
+
+// The table must find a text whichever width hashed it first, so the vector
+// readings must agree with the portable one exactly, from any starting address.
+TEST(SharedStrings, EveryKeyWidthGivesTheSameKey) {
+    std::mt19937 random(20261209);
+    std::u16string buffer(1200, u'\0');
+    for (auto& u : buffer) {
+        const auto r = random();
+        u = static_cast<char16_t>(r % 4 == 0 ? r >> 16 : 0x20 + (r >> 16) % 0x60);
+    }
+    const std::u16string_view all(buffer);
+    for (KeyWidth width : keyWidths()) {
+        for (std::size_t start : {0u, 1u, 3u, 8u}) {
+            for (std::size_t n = 0; n + start <= all.size(); n += (n < 300 ? 1 : 61)) {
+                const auto text = all.substr(start, n);
+                const SharedStrings::Key portable = keyOfText(text, KeyWidth::Portable);
+                const SharedStrings::Key key = keyOfText(text, width);
+                ASSERT_EQ(key.hash, portable.hash)
+                    << static_cast<int>(width) << " " << start << " " << n;
+                ASSERT_EQ(key.compressed, portable.compressed) << n;
+            }
+        }
+    }
+}
+
+// Texts alike but for one unit, a number at the end, or the order of their
+// blocks must not share hashes, or the table falls back to comparing them all.
+TEST(SharedStrings, KeysOfLongTextsSpread) {
+    std::vector<std::u16string> texts;
+    const std::u16string base(4000, u'n');
+    for (int i = 0; i < 1000; ++i) {
+        std::u16string numbered = base;
+        for (char c : std::to_string(i)) numbered.push_back(static_cast<char16_t>(c));
+        texts.push_back(numbered);
+    }
+    for (std::size_t at = 0; at < base.size(); at += 4) {
+        std::u16string t = base;
+        t[at] = u'm';
+        texts.push_back(t);
+    }
+    for (int i = 0; i < 500; ++i) {
+        // Blocks A and B, in both orders.
+        std::u16string a(64, static_cast<char16_t>(u'a' + i % 26));
+        std::u16string b(64, u'b');
+        a[static_cast<std::size_t>(i) % 64] = u'#';
+        b[static_cast<std::size_t>(i * 7) % 64] = static_cast<char16_t>(0x3A9 + i);
+        texts.push_back(a + b);
+        texts.push_back(b + a);
+    }
+    for (KeyWidth width : keyWidths()) {
+        std::set<std::uint32_t> hashes;
+        std::set<std::u16string> distinct(texts.begin(), texts.end());
+        for (const auto& t : distinct) hashes.insert(keyOfText(t, width).hash);
+        // 3,000 texts among 2^32 hashes: a collision now and then is chance, more is a fault.
+        EXPECT_GE(hashes.size() + 2, distinct.size()) << static_cast<int>(width);
     }
 }
 
