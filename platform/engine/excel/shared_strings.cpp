@@ -1,9 +1,15 @@
 #include "shared_strings.h"
 
+#include <bit>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
 #include "core/text_units.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace excel {
 namespace {
@@ -13,6 +19,41 @@ constexpr std::size_t kStringHeader = 3;  // cch (2) and flags (1)
 std::size_t encodedSize(const std::uint8_t* p) {
     std::size_t cch = p[0] | p[1] << 8;
     return kStringHeader + cch * ((p[2] & biff::kStringHighByte) ? 2 : 1);
+}
+
+// Whether one byte per unit at `p` holds `text`.
+bool sameNarrowUnits(const std::uint8_t* p, std::u16string_view text) {
+    const char16_t* t = text.data();
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + 8));
+        const __m128i same = _mm_and_si128(_mm_cmpeq_epi16(_mm_unpacklo_epi8(bytes, zero), lo),
+                                           _mm_cmpeq_epi16(_mm_unpackhi_epi8(bytes, zero), hi));
+        if (_mm_movemask_epi8(same) != 0xFFFF) return false;
+    }
+#endif
+    for (; i < n; ++i) {
+        if (p[i] != t[i]) return false;
+    }
+    return true;
+}
+
+// Whether two little-endian bytes per unit at `p` hold `text`.
+bool sameWideUnits(const std::uint8_t* p, std::u16string_view text) {
+    if constexpr (std::endian::native == std::endian::little) {
+        return std::memcmp(p, text.data(), text.size() * 2) == 0;
+    } else {
+        for (char16_t c : text) {
+            if ((p[0] | p[1] << 8) != c) return false;
+            p += 2;
+        }
+        return true;
+    }
 }
 
 }  // namespace
@@ -44,17 +85,9 @@ bool SharedStrings::equals(std::uint32_t index, std::u16string_view text, bool c
     if (static_cast<std::size_t>(p[0] | p[1] << 8) != text.size()) return false;
     if (((p[2] & biff::kStringHighByte) == 0) != compressed) return false;
     p += kStringHeader;
-    if (compressed) {
-        for (char16_t c : text) {
-            if (*p++ != c) return false;
-        }
-        return true;
-    }
-    for (char16_t c : text) {
-        if ((p[0] | p[1] << 8) != c) return false;
-        p += 2;
-    }
-    return true;
+    // A text repeated in every row (a standard note) is compared in full each
+    // time, so the comparisons go a vector at a time.
+    return compressed ? sameNarrowUnits(p, text) : sameWideUnits(p, text);
 }
 
 std::uint32_t SharedStrings::add(std::u16string_view text, Key key) {

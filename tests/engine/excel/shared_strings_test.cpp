@@ -253,6 +253,33 @@ TEST(SharedStrings, LongTextsDifferingAnywhereAreDistinct) {
     }
 }
 
+// Texts whose hashes meet are told apart by comparing them, one or two bytes a
+// unit and a vector at a time: a difference at any place, inside a vector or in
+// the units after the last whole one, must still make a new entry.
+TEST(SharedStrings, TextsSharingAHashAreComparedInFull) {
+    for (std::size_t length : {1u, 15u, 16u, 17u, 40u, 4000u}) {
+        for (char16_t fill : {u'n', u'\u0103'}) {
+            SharedStrings s;
+            const std::u16string base(length, fill);
+            const SharedStrings::Key key = SharedStrings::keyOf(base);
+            const std::uint32_t first = s.add(base, key);
+            std::uint32_t next = first + 1;
+            for (std::size_t at = 0; at < length; ++at) {
+                if (at > 40 && at + 24 < length && at % 97 != 0) continue;
+                for (char16_t other : {u'm', u'\u0100', static_cast<char16_t>(fill ^ 0x100)}) {
+                    std::u16string t = base;
+                    t[at] = other;
+                    if (t == base) continue;
+                    // The hash of `base`, so that only the comparison can tell.
+                    const SharedStrings::Key forced{key.hash, SharedStrings::keyOf(t).compressed};
+                    ASSERT_EQ(s.add(t, forced), next++) << length << " " << at;
+                }
+            }
+            EXPECT_EQ(s.add(std::u16string(base), key), first) << length;
+        }
+    }
+}
+
 TEST(SharedStrings, DecodesBackAcrossContinueRecords) {
     SharedStrings s;
     std::vector<std::u16string> texts;
