@@ -101,6 +101,11 @@ double timeMdbExport(const std::string& path, const std::string& table, double* 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // An option here would otherwise become a folder of 100 MB of databases.
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+        std::fputs("usage: jet_bench [WORK_DIR]\n", stderr);
+        return 2;
+    }
     const fs::path work = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "jet_bench";
     fs::create_directories(work);
     const std::string catalogue = (work / "tables1000.mdb").string();
