@@ -121,6 +121,8 @@ std::uint32_t SharedStrings::add(std::u16string_view text, Key key) {
     *out++ = compressed ? 0 : biff::kStringHighByte;
     if (compressed) {
         engine::narrowUnits(text.data(), text.size(), out);
+    } else if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, text.data(), text.size() * 2);
     } else {
         for (char16_t u : text) {
             *out++ = static_cast<std::uint8_t>(u);
