@@ -111,6 +111,7 @@ __attribute__((target("avx2"))) void bulkAvx2(const char16_t* c, std::size_t blo
 
 KeyWidth widest() {
 #if defined(__x86_64__)
+    __builtin_cpu_init();  // harmless after start-up, needed before it
     return __builtin_cpu_supports("avx2") ? KeyWidth::Avx2 : KeyWidth::Sse2;
 #else
     return KeyWidth::Portable;
