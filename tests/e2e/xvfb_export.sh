@@ -73,28 +73,44 @@ export HOME="$work"  # the file dialogs keep no history in the user's home
 
 # A display of our own: Xvfb picks a free number and writes it to fd 3. A client
 # must then be able to connect; once (on a loaded CI machine) converti could not,
-# so the server is started afresh, up to three times, until one can.
+# so the server is started afresh, up to three times, until one can. -noreset
+# keeps the server from resetting when the probe below leaves it.
 display_answers() { xdotool getdisplaygeometry; }
 start_xvfb() {
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     : >"$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     wait_for 10 test -s "$work/display" || return 1
     export DISPLAY=":$(head -n1 "$work/display")"
     wait_for 10 display_answers
 }
-for attempt in 1 2 3; do
-    start_xvfb && break
-    [ "$attempt" = 3 ] && fail "Xvfb did not start or does not answer"
-done
-
-"$BIN_DIR/converti" >"$work/app.log" 2>&1 &
-app_pid=$!
 
 # Finds the one visible top-level window titled exactly $1.
 window_titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
 has_window() { [ -n "$(window_titled "$1")" ]; }
+shown_or_ended() { has_window 'Converte dati in excel' || ! kill -0 "$app_pid" 2>/dev/null; }
+
+# Even after the probe had answered, converti was once refused by the new server
+# ("could not connect to display"): then both are started afresh, at most three
+# times. Any other way of failing to show the window fails the test at once.
+for attempt in 1 2 3; do
+    if ! start_xvfb; then
+        [ "$attempt" = 3 ] && fail "Xvfb did not start or does not answer"
+        continue
+    fi
+    "$BIN_DIR/converti" >"$work/app.log" 2>&1 &
+    app_pid=$!
+    wait_for 20 shown_or_ended && has_window 'Converte dati in excel' && break
+    if kill -0 "$app_pid" 2>/dev/null || ! grep -q 'could not connect to display' "$work/app.log"; then
+        fail "no window"
+    fi
+    wait "$app_pid" 2>/dev/null
+    app_pid=""
+    [ "$attempt" = 3 ] && fail "no window: converti could not connect to three servers"
+    echo "converti could not connect to $DISPLAY; starting again"
+done
+
 no_window() { [ -z "$(window_titled "$1")" ]; }
 focused_is() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 
@@ -122,7 +138,6 @@ check() {
         fail "worksheet of $3 differs from table $2"
 }
 
-wait_for 20 has_window 'Converte dati in excel' || fail "no window"
 main=$(window_titled 'Converte dati in excel')
 # No window manager: give the window the keyboard focus ourselves.
 xdotool windowfocus --sync "$main" || fail "cannot focus the window"
