@@ -26,7 +26,7 @@ constexpr std::uint64_t kHighBytes = 0xFF00FF00FF00FF00ull;
 
 struct Bulk {
     std::uint64_t acc[kLanes];  // from kSeeds
-    std::uint64_t units = 0;  // OR of every unit, four to a word
+    std::uint64_t units = 0;    // OR of every unit, four to a word
 };
 
 constexpr std::uint64_t mix(std::uint64_t h, std::uint64_t word) {
