@@ -34,7 +34,7 @@ constexpr std::uint64_t mix(std::uint64_t h, std::uint64_t word) {
     return h ^ (h >> 31);
 }
 
-// The accumulators' first values: any distinct odd-looking constants will do.
+// The accumulators' first values: any distinct constants will do.
 constexpr std::array<std::uint64_t, kLanes> kSeeds = [] {
     std::array<std::uint64_t, kLanes> seeds{};
     std::uint64_t seed = 0x243F6A8885A308D3ull;
