@@ -14,11 +14,22 @@ namespace toolkit {
 // ---- CommandButton ---------------------------------------------------------------
 
 CommandButton::CommandButton(QWidget* parent) : QPushButton(parent) {
+    // No default button: Enter presses the focused button only (keyPressEvent).
     setAutoDefault(false);
     setDefault(false);
     connect(this, &QPushButton::clicked, this, [this] {
         if (click_) dispatch(click_);
     });
+}
+
+void CommandButton::keyPressEvent(QKeyEvent* event) {
+    // Return and keypad Enter press the button, as Space does (QPushButton does so only
+    // for default buttons).
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 // ---- Label, CheckBox -------------------------------------------------------------

@@ -10,8 +10,10 @@
 //  - Writing ListBox::setListIndex runs the list's click handler at once, nested, before
 //    the write returns; an error of that handler goes to the error report there and
 //    does not reach the routine that wrote the index. Clear and AddItem run no event.
-//  - TextBox key-press runs before the box inserts the character (KeyAscii by
-//    reference; 0 swallows the key). ListBox key-down runs before the list moves.
+//  - TextBox key-press runs before the box inserts the character (KeyAscii is in-out;
+//    0 swallows the key). ListBox key-down runs before the list moves.
+//  - Space, Return and keypad Enter press the CommandButton that has the focus; no
+//    button is a default button, so Enter elsewhere presses none.
 //  - end() stops the program at once, without the unload handling.
 
 #include <QCheckBox>
@@ -88,6 +90,9 @@ class CommandButton : public QPushButton {
 public:
     explicit CommandButton(QWidget* parent = nullptr);
     void onClick(std::function<void()> handler) { click_ = std::move(handler); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     std::function<void()> click_;
