@@ -1,5 +1,5 @@
-// CommonDialog1: the open and save dialogs over a non-native QFileDialog, so that the
-// same dialog runs on every platform and tests can find and answer it.
+// CommonDialog1: the open and save dialogs over QFileDialog, the desktop's own where the
+// platform offers one and Qt's widget dialog elsewhere.
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -7,15 +7,30 @@
 
 namespace toolkit {
 
+namespace {
+
+// Tests ask for Qt's dialog, which they can find among the application's widgets and
+// answer; a desktop's dialog runs outside Qt's widgets.
+bool qtDialogAsked() { return qEnvironmentVariable("CONVERTI_FILE_DIALOG") == QLatin1String("qt"); }
+
+}  // namespace
+
 CommonDialog::CommonDialog(QWidget* owner) : QObject(owner), owner_(owner) {}
+
+QString CommonDialog::withDefaultExt(const QString& path, const QString& defaultExt) {
+    QString ext = defaultExt;
+    if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
+    if (ext.isEmpty() || QFileInfo(path).fileName().contains(QLatin1Char('.'))) return path;
+    return path + QLatin1Char('.') + ext;
+}
 
 QStringList CommonDialog::qtNameFilters(const QString& filter) {
     QStringList out;
     const QStringList parts = filter.split(QLatin1Char('|'));
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString description = parts[i];
-        // Qt reads the patterns from the last parentheses of a name filter; the
-        // reference form lists them separately, separated by ';'.
+        // Qt reads the patterns from the last parentheses of a name filter, separated by
+        // spaces; the filter separates them with ';'.
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
         const QString shown = QStringLiteral("(%1)").arg(patterns.trimmed());
@@ -34,7 +49,7 @@ bool CommonDialog::show(bool save) {
     QFileDialog dialog(owner_);
     dialog.setObjectName(save ? QStringLiteral("CommonDialog1Save")
                               : QStringLiteral("CommonDialog1Open"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, qtDialogAsked());
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);  // the system asks for no existing file
@@ -53,7 +68,7 @@ bool CommonDialog::show(bool save) {
     if (dialog.exec() != QDialog::Accepted) return false;
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty()) return false;
-    fileName_ = chosen.first();
+    fileName_ = withDefaultExt(chosen.first(), defaultExt_);
     return true;
 }
 

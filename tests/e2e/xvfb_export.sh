@@ -69,6 +69,7 @@ xls2="$work/articoli.xls"
 
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
+export CONVERTI_FILE_DIALOG=qt  # Qt's own dialogs, which this script knows how to answer
 export HOME="$work"  # the file dialogs keep no history in the user's home
 
 # A display of our own: Xvfb picks a free number and writes it to fd 3. A client

@@ -1,5 +1,6 @@
-// The common dialog is modal, cancelling raises no error and
-// leaves FileName unchanged; the save dialog does not ask before overwriting.
+// The common dialog is modal, cancelling raises no error and leaves FileName unchanged;
+// the save dialog does not ask before overwriting; the default extension is added to a
+// name without one; the desktop's own dialog is asked for unless CONVERTI_FILE_DIALOG=qt.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -10,7 +11,7 @@
 
 namespace {
 
-TEST(CommonDialog, FilterInTheReferenceFormBecomesQtNameFilters) {
+TEST(CommonDialog, FilterBecomesQtNameFilters) {
     using toolkit::CommonDialog;
     EXPECT_EQ(CommonDialog::qtNameFilters("Database File (*.mdb)|*.mdb"),
               QStringList{"Database File (*.mdb)"});
@@ -19,6 +20,23 @@ TEST(CommonDialog, FilterInTheReferenceFormBecomesQtNameFilters) {
     EXPECT_EQ(CommonDialog::qtNameFilters("Databases|*.mdb;*.accdb|All|*.*"),
               (QStringList{"Databases (*.mdb *.accdb)", "All (*.*)"}));
     EXPECT_EQ(CommonDialog::qtNameFilters(""), QStringList{});
+}
+
+TEST(CommonDialog, DefaultExtensionAddedToANameWithoutOne) {
+    struct Row {
+        const char* chosen;
+        const char* ext;
+        const char* fileName;
+    };
+    const Row rows[] = {
+        {"/d/out", ".xls", "/d/out.xls"},       {"/d/out", "xls", "/d/out.xls"},
+        {"/d/out.xls", ".xls", "/d/out.xls"},   {"/d/out.XLS", ".xls", "/d/out.XLS"},
+        {"/d/out.txt", ".xls", "/d/out.txt"},   {"/d.v2/out", ".mdb", "/d.v2/out.mdb"},
+        {"/d/out.", ".xls", "/d/out."},         {"/d/out", "", "/d/out"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(toolkit::CommonDialog::withDefaultExt(r.chosen, r.ext), r.fileName)
+            << r.chosen << " " << r.ext;
 }
 
 struct DialogFixture : ::testing::Test {
@@ -88,6 +106,27 @@ TEST_F(DialogFixture, SaveDoesNotAskBeforeOverwriteAndAddsTheDefaultExtension) {
     driver.acceptWith(dir.filePath("fresh"));
     EXPECT_TRUE(dialog->ShowSave());
     EXPECT_EQ(dialog->FileName(), dir.filePath("fresh.xls"));
+}
+
+TEST_F(DialogFixture, TheDesktopsOwnDialogIsAskedForUnlessTestsAskForQts) {
+    // This platform offers no dialog of its own, so Qt's shows either way and the
+    // driver can see which was asked for.
+    ASSERT_EQ(qgetenv("CONVERTI_FILE_DIALOG"), "qt");  // gui_test_main's choice
+    struct Restore {
+        ~Restore() { qputenv("CONVERTI_FILE_DIALOG", "qt"); }
+    } restore;
+    for (const char* value : {"", "gtk", "qt"}) {
+        qputenv("CONVERTI_FILE_DIALOG", value);
+        driver.cancel();
+        dialog->ShowOpen();
+        ASSERT_TRUE(driver.seen().seen) << value;
+        EXPECT_EQ(driver.seen().native, std::string(value) != "qt") << value;
+    }
+    qunsetenv("CONVERTI_FILE_DIALOG");
+    driver.cancel();
+    dialog->ShowSave();
+    ASSERT_TRUE(driver.seen().seen);
+    EXPECT_TRUE(driver.seen().native);
 }
 
 TEST_F(DialogFixture, OpenDoesNotInsistOnAnExistingFile) {

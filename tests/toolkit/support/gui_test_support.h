@@ -73,7 +73,7 @@ struct SeenDialog {
     QString defaultSuffix;
     QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
     bool confirmOverwrite = true;
-    bool native = true;
+    bool native = true;  // the desktop's own dialog was asked for (DontUseNativeDialog unset)
     QString directory;  // the folder the dialog opened in
     QString typedName;  // the file name box when it appeared
 };

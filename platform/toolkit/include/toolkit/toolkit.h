@@ -180,8 +180,11 @@ private:
     int quiet_ = 0;  // > 0 while the list is changed by code: no click from Qt's signals
 };
 
-// MSComDlg.CommonDialog over a non-native QFileDialog. Filter is written in the
-// reference form "Description|pattern[|Description|pattern...]".
+// The open and save file dialogs. Filter is written "Description|pattern[|Description|
+// pattern...]", patterns separated by ';'. The dialog is the desktop's own where the
+// platform theme offers one (GTK, KDE, the XDG desktop portal) and Qt's widget dialog
+// elsewhere, or always Qt's when the environment variable CONVERTI_FILE_DIALOG is "qt"
+// (tests set it, to find and answer the dialog).
 class CommonDialog : public QObject {
     Q_OBJECT
 public:
@@ -196,14 +199,18 @@ public:
     QString FileName() const { return fileName_; }
     void setFileName(const QString& name) { fileName_ = name; }
 
-    // Modal. Return true when the user chose a file (FileName holds its full path);
-    // false when the user cancelled (FileName unchanged). No overwrite question, no
-    // check that the file exists.
+    // Modal. Return true when the user chose a file (FileName holds its full path, with
+    // DefaultExt added when its name has no extension); false when the user cancelled
+    // (FileName unchanged). The dialog asks no overwrite question and Qt's does not
+    // insist on an existing file; a desktop's own dialog may do either.
     bool ShowOpen();
     bool ShowSave();
 
     // "Database File (*.mdb)|*.mdb" -> "Database File (*.mdb)" (Qt name filters).
     static QStringList qtNameFilters(const QString& filter);
+    // path with defaultExt (".xls" or "xls") added when its file name has no '.', as
+    // Qt's own dialog adds it; a desktop's dialog may hand the name back as typed.
+    static QString withDefaultExt(const QString& path, const QString& defaultExt);
 
 private:
     bool show(bool save);
