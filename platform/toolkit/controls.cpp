@@ -1,4 +1,4 @@
-// The controls: Qt widgets with the properties and events of the design's controls.
+// The controls: Qt widgets with the properties and events that frmExport's routines use.
 // Every handler runs through dispatch() (events from Qt) or runNested() (events that
 // a routine's own write started), so no exception reaches Qt.
 #include <QFocusEvent>
@@ -181,8 +181,8 @@ struct Quiet {
 ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSortingEnabled(false);
-    // The click follows the selection (the reference list's ListIndex is its selected
-    // item): Qt moves the current row before it selects on a mouse press.
+    // The click follows the selection, since ListIndex is the selected item: Qt moves
+    // the current row before it selects on a mouse press.
     connect(this, &QListWidget::itemSelectionChanged, this, [this] { userChangedRow(); });
 }
 

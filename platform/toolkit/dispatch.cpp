@@ -15,7 +15,7 @@ namespace toolkit {
 namespace {
 
 void defaultReport(int number, const QString& description) {
-    Screen::setMousePointer(0);  // no hourglass over the message
+    Screen::setMousePointer(Screen::kPointerDefault);  // no hourglass over the message
     QWidget* parent = QApplication::activeWindow();
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Converti"),
                     QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description),
@@ -43,7 +43,7 @@ int depth = 0;  // event routines running now, nested ones included
 struct DepthGuard {
     DepthGuard() { ++depth; }
     ~DepthGuard() {
-        if (--depth == 0) Screen::setMousePointer(0);
+        if (--depth == 0) Screen::setMousePointer(Screen::kPointerDefault);
     }
 };
 
@@ -77,7 +77,7 @@ void reportCurrentException() noexcept {
     } catch (const converti::Error& e) {
         report(e.number(), e.description());
     } catch (const std::bad_alloc&) {
-        report(7, QStringLiteral("Out of memory"));
+        report(kErrOutOfMemory, QStringLiteral("Out of memory"));
     } catch (const std::exception& e) {
         report(kErrInternal,
                QStringLiteral("Internal error: %1").arg(QString::fromLocal8Bit(e.what())));
@@ -125,37 +125,22 @@ void end() {
 namespace Screen {
 
 namespace {
-std::int16_t current = 0;
-
-Qt::CursorShape shapeOf(std::int16_t code) {
-    switch (code) {
-        case 3:
-            return Qt::IBeamCursor;
-        case 11:
-            return Qt::WaitCursor;
-        case 13:
-            return Qt::BusyCursor;
-        default:
-            return Qt::ArrowCursor;
-    }
-}
+std::int16_t current = kPointerDefault;
 }  // namespace
 
 std::int16_t MousePointer() {
-    return QGuiApplication::overrideCursor() != nullptr ? current : std::int16_t{0};
+    return QGuiApplication::overrideCursor() != nullptr ? current : kPointerDefault;
 }
 
 void setMousePointer(std::int16_t code) {
     current = code;
     if (qGuiApp == nullptr) return;
-    if (code == 0) {
+    if (code == kPointerDefault) {
         // Remove every override, also ones left by a routine that did not balance.
         while (QGuiApplication::overrideCursor() != nullptr)
             QGuiApplication::restoreOverrideCursor();
     } else if (QGuiApplication::overrideCursor() == nullptr) {
-        QGuiApplication::setOverrideCursor(QCursor(shapeOf(code)));
-    } else {
-        QGuiApplication::changeOverrideCursor(QCursor(shapeOf(code)));
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     }
 }
 

@@ -1,6 +1,6 @@
-// Text boxes: key-press, SelLength, focus lost and the text box's double-click: key-press before
-// insertion with KeyAscii by reference, SelLength clipping, focus lost only when the
-// focus moves to another control, before that control's click.
+// Text boxes: key-press before insertion with KeyAscii in-out, SelLength clipping, focus
+// lost only when the focus moves to another control (before that control's click), and
+// the double-click after the box's own selection.
 #include <gtest/gtest.h>
 
 #include <QMenu>

@@ -1,6 +1,6 @@
 #pragma once
-// The window toolkit as the routines of frmExport use it: thin Qt
-// controls with the control names, properties and events of the design, the screen
+// The window toolkit as the routines of frmExport use them: thin Qt controls with the
+// properties and events those routines read and write, the file dialogs, the screen
 // pointer, the one event dispatch with its top-level error report, and program end.
 //
 // What callers may rely on:
@@ -28,17 +28,19 @@
 
 namespace toolkit {
 
-// Run-time error numbers that the toolkit itself raises (numbers as the reference
-// toolkit uses them, so users searching for them find sensible answers).
+// Run-time error numbers that the toolkit itself raises: the classic run-time error
+// numbers that people who used DAO/Jet programs know, so a search for one finds its
+// usual meaning.
 enum RuntimeError : int {
     kErrInvalidProcedureCall = 5,  // "Invalid procedure call or argument"
+    kErrOutOfMemory = 7,           // "Out of memory"
     kErrObjectNotSet = 91,         // "Object variable or With block variable not set"
     kErrInternal = 51,             // an error that carries no number of its own
     kErrInvalidPropertyValue = 380,
 };
 
 // Throws converti::Error(kErrObjectNotSet, ...): the use of a connection or other
-// object reference that is none.
+// object that is not set.
 [[noreturn]] void raiseObjectNotSet();
 
 // ---- event dispatch, error report, program end ----------------------------------
@@ -50,7 +52,7 @@ using ErrorReport = std::function<void(int number, const QString& description)>;
 ErrorReport setErrorReport(ErrorReport report);
 
 // Runs one event routine. Catches every exception: converti::Error gives its number and
-// description, std::bad_alloc is 7 "Out of memory", any other exception is
+// description, std::bad_alloc is kErrOutOfMemory, any other exception is
 // kErrInternal. A program end (end()) unwinds silently. When the outermost dispatch
 // ends, the screen pointer is set back to the default.
 void dispatch(const std::function<void()>& routine) noexcept;
@@ -68,9 +70,11 @@ EndHook setEndHook(EndHook hook);  // empty restores the default; returns the pr
 
 // ---- screen ------------------------------------------------------------------------
 
-// Screen.MousePointer: 0 default, 11 busy (hourglass), 13 arrow and hourglass, 1 arrow,
-// 3 I-beam. Kept as Qt override cursors; setting 0 removes every override.
+// Screen.MousePointer: kPointerDefault or kPointerBusy (the hourglass). Kept as a Qt
+// override cursor; setting kPointerDefault removes every override.
 namespace Screen {
+inline constexpr std::int16_t kPointerDefault = 0;
+inline constexpr std::int16_t kPointerBusy = 11;
 std::int16_t MousePointer();
 void setMousePointer(std::int16_t code);
 }  // namespace Screen
