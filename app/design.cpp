@@ -3,29 +3,18 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
-#include <QStyleOptionButton>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
 
 namespace design {
 
-const Control& control(const char* name) {
-    for (const Control& c : kControls)
-        if (std::strcmp(c.name, name) == 0) return c;
-    throw std::out_of_range(name);
-}
+namespace {
 
-int pixels(int twips, double dpi) {
-    return static_cast<int>(std::lround(twips * dpi / kTwipsPerInch));
-}
-
-QRect designRect(const Control& c, double dpiX, double dpiY) {
-    return QRect(pixels(c.left, dpiX), pixels(c.top, dpiY), pixels(c.width, dpiX),
-                 pixels(c.height, dpiY));
-}
-
+// How many pixels wider and taller the control must be so that its caption is not
+// clipped with its font and style (zero when its size is enough).
 QSize captionShortfall(const QWidget& widget) {
     QSize need(0, 0);
     const QFontMetrics fm = widget.fontMetrics();
@@ -48,6 +37,60 @@ QSize captionShortfall(const QWidget& widget) {
     }
     return QSize(std::max(0, need.width() - widget.width()),
                  std::max(0, need.height() - widget.height()));
+}
+
+}  // namespace
+
+const Control& control(const char* name) {
+    for (const Control& c : kControls)
+        if (std::strcmp(c.name, name) == 0) return c;
+    throw std::out_of_range(name);
+}
+
+Layout::Layout(const QScreen* screen)
+    : screen_(screen),
+      dpiX_(screen != nullptr ? screen->logicalDotsPerInchX() : 96.0),
+      dpiY_(screen != nullptr ? screen->logicalDotsPerInchY() : 96.0) {}
+
+int Layout::pixelsX(int twips) const {
+    return static_cast<int>(std::lround(twips * dpiX_ / kTwipsPerInch));
+}
+
+int Layout::pixelsY(int twips) const {
+    return static_cast<int>(std::lround(twips * dpiY_ / kTwipsPerInch));
+}
+
+void Layout::placeWidget(QWidget& widget, const Control& c) {
+    widget.setObjectName(QString::fromLatin1(c.name));
+    QRect rect(pixelsX(c.left), pixelsY(c.top), pixelsX(c.width), pixelsY(c.height));
+    widget.setGeometry(rect);
+    const QSize grow = captionShortfall(widget);
+    if (!grow.isNull()) {
+        rect.setLeft(rect.left() - grow.width());
+        rect.setHeight(rect.height() + grow.height());
+        widget.setGeometry(rect);
+    }
+    if (!c.shown) {
+        widget.hide();
+        widget.setFocusPolicy(Qt::NoFocus);
+    }
+    byTab_[c.tab] = &widget;
+}
+
+void Layout::setTabOrder() const {
+    QWidget* previous = nullptr;
+    for (const auto& [tab, widget] : byTab_) {
+        if (widget->focusPolicy() == Qt::NoFocus) continue;  // labels and hidden controls
+        if (previous != nullptr) QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+QRect Layout::windowGeometry() const {
+    const QSize client(pixelsX(kClientWidth), pixelsY(kClientHeight));
+    const QRect available =
+        screen_ != nullptr ? screen_->availableGeometry() : QRect(0, 0, 800, 600);
+    return QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client, available);
 }
 
 }  // namespace design

@@ -1,24 +1,23 @@
 #pragma once
-// The design of frmExport as data: every control in the order in
-// which the design stores it, with its place in twips, caption, tab index and whether
-// it is shown; and how twips become pixels on this screen.
+// The layout of frmExport as data: every control with its place in twips, caption or
+// initial text, tab index and whether it is shown; and a Layout that puts controls
+// there on this screen (1440 twips to the inch at the screen's logical DPI).
 
 #include <QRect>
-#include <QSize>
+#include <QString>
 #include <array>
+#include <map>
 
+class QScreen;
 class QWidget;
 
 namespace design {
 
-enum class Kind { CommandButton, TextBox, CommonDialog, CheckBox, ListBox, Label };
-
 struct Control {
     const char* name;
-    Kind kind;
     const char* caption;           // caption or initial text
     int left, top, width, height;  // twips, relative to the client area
-    int tab;                       // -1: none
+    int tab;                       // tab index
     bool shown;
 };
 
@@ -26,36 +25,61 @@ inline constexpr int kClientWidth = 6210;  // twips
 inline constexpr int kClientHeight = 1500;
 inline constexpr int kTwipsPerInch = 1440;
 
-inline constexpr std::array<Control, 18> kControls = {{
-    {"cmdClear", Kind::CommandButton, "Clear", 4800, 4185, 1200, 325, 8, false},
-    {"txtWorkSheetName", Kind::TextBox, "", 1425, 3750, 2790, 285, 6, false},
-    {"txtSearch", Kind::TextBox, "", 1065, 3360, 3150, 285, 5, false},
-    {"CommonDialog1", Kind::CommonDialog, "", 5520, 3960, 0, 0, -1, false},
-    {"cmdCancel", Kind::CommandButton, "Esci", 1560, 1080, 1200, 325, 10, true},
-    {"chkExact", Kind::CheckBox, "Exact Match", 1050, 2925, 1560, 195, 4, false},
-    {"List2", Kind::ListBox, "", 4440, 510, 1725, 2205, 3, false},
-    {"cmdOK", Kind::CommandButton, "Converti", 3480, 1080, 1200, 325, 7, true},
-    {"List1", Kind::ListBox, "", 1065, 495, 1725, 2205, 2, false},
-    {"cmdBrowse", Kind::CommandButton, "Sfoglia", 5040, 120, 840, 285, 1, true},
-    {"Text1", Kind::TextBox, "", 1380, 120, 3540, 285, 0, true},
-    {"Label6", Kind::Label, "WorkSheet Name:", 90, 3780, 1500, 255, 16, false},
-    {"Label4", Kind::Label, "Search:", 105, 3360, 870, 270, 15, false},
-    {"Label5", Kind::Label, "Field Type:", 2670, 2925, 870, 225, 14, false},
-    {"lblFieldType", Kind::Label, "", 3570, 2880, 1725, 285, 13, false},
-    {"Label3", Kind::Label, "Fields:", 3015, 600, 930, 210, 12, false},
-    {"Label2", Kind::Label, "Tables:", 120, 600, 690, 210, 11, false},
-    {"Label1", Kind::Label, "Database :", 480, 120, 855, 270, 9, true},
+// The controls with a body on screen (CommonDialog1 has none), in the window's order.
+inline constexpr std::array<Control, 17> kControls = {{
+    {"cmdClear", "Clear", 4800, 4185, 1200, 325, 8, false},
+    {"txtWorkSheetName", "", 1425, 3750, 2790, 285, 6, false},
+    {"txtSearch", "", 1065, 3360, 3150, 285, 5, false},
+    {"cmdCancel", "Esci", 1560, 1080, 1200, 325, 10, true},
+    {"chkExact", "Exact Match", 1050, 2925, 1560, 195, 4, false},
+    {"List2", "", 4440, 510, 1725, 2205, 3, false},
+    {"cmdOK", "Converti", 3480, 1080, 1200, 325, 7, true},
+    {"List1", "", 1065, 495, 1725, 2205, 2, false},
+    {"cmdBrowse", "Sfoglia", 5040, 120, 840, 285, 1, true},
+    {"Text1", "", 1380, 120, 3540, 285, 0, true},
+    {"Label6", "WorkSheet Name:", 90, 3780, 1500, 255, 16, false},
+    {"Label4", "Search:", 105, 3360, 870, 270, 15, false},
+    {"Label5", "Field Type:", 2670, 2925, 870, 225, 14, false},
+    {"lblFieldType", "", 3570, 2880, 1725, 285, 13, false},
+    {"Label3", "Fields:", 3015, 600, 930, 210, 12, false},
+    {"Label2", "Tables:", 120, 600, 690, 210, 11, false},
+    {"Label1", "Database :", 480, 120, 855, 270, 9, true},
 }};
 
+// The entry of kControls with this name; std::out_of_range for any other name.
 const Control& control(const char* name);
 
-// Twips to pixels at a logical DPI (1440 twips to the inch), rounded.
-int pixels(int twips, double dpi);
-// The control's rectangle in pixels, as designed.
-QRect designRect(const Control& c, double dpiX, double dpiY);
+class Layout {
+public:
+    // At the screen's logical DPI (96 when there is no screen).
+    explicit Layout(const QScreen* screen);
 
-// How many pixels wider and taller the control must be so that its caption is not
-// clipped with its font and style (zero when the design's size is enough).
-QSize captionShortfall(const QWidget& widget);
+    // Gives the new control its name, caption or initial text (lists have none), place
+    // and visibility from its entry in kControls, and returns it. A caption that the
+    // default font does not fit grows the control to the left (keeping its right edge)
+    // and downwards (keeping its top). A hidden control never takes the focus.
+    template <typename Widget>
+    Widget* place(Widget* widget, const char* name) {
+        const Control& c = control(name);
+        if constexpr (requires { widget->setText(QString()); })
+            widget->setText(QString::fromLatin1(c.caption));
+        placeWidget(*widget, c);
+        return widget;
+    }
+
+    // Tab order by tab index among the placed controls that take the focus.
+    void setTabOrder() const;
+    // The window: the client area in pixels, centred on the screen.
+    QRect windowGeometry() const;
+
+private:
+    void placeWidget(QWidget& widget, const Control& c);
+    int pixelsX(int twips) const;
+    int pixelsY(int twips) const;
+
+    const QScreen* screen_;
+    double dpiX_, dpiY_;
+    std::map<int, QWidget*> byTab_;
+};
 
 }  // namespace design

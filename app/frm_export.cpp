@@ -1,14 +1,12 @@
-// frmExport as a whole: its design, its event map, and the routines that
-// concern the window as a whole: Clear, End and Unload. The other routines live in
-// frm_export_path.cpp (path entry), frm_export_catalogue.cpp (tables and fields) and
-// frm_export_export.cpp (the export command).
+// frmExport as a whole: its controls, its event map, and the routines that concern the
+// window as a whole: Clear, End and Unload. The other routines live in path_entry.cpp
+// (path entry), table_lists.cpp (the table and field lists) and export_command.cpp
+// (the export command).
 #include "frm_export.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QPalette>
-#include <QScreen>
-#include <QStyle>
 
 #include "catalogue/catalogue.h"
 #include "design.h"
@@ -41,111 +39,41 @@ frmExport::~frmExport() {
 }
 
 void frmExport::createControls() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const double dpiX = screen != nullptr ? screen->logicalDotsPerInchX() : 96.0;
-    const double dpiY = screen != nullptr ? screen->logicalDotsPerInchY() : 96.0;
+    design::Layout layout(QGuiApplication::primaryScreen());
+    // In the window's order, which is also the order of its children.
+    cmdClear = layout.place(new toolkit::CommandButton(this), "cmdClear");
+    txtWorkSheetName = layout.place(new toolkit::TextBox(this), "txtWorkSheetName");
+    txtSearch = layout.place(new toolkit::TextBox(this), "txtSearch");
+    CommonDialog1 = new toolkit::CommonDialog(this);  // a dialog, no body in the window
+    CommonDialog1->setObjectName(QStringLiteral("CommonDialog1"));
+    CommonDialog1->setDefaultExt(QStringLiteral(".mdb"));
+    CommonDialog1->setFilter(QStringLiteral("Database File (*.mdb)|*.mdb"));
+    cmdCancel = layout.place(new toolkit::CommandButton(this), "cmdCancel");
+    chkExact = layout.place(new toolkit::CheckBox(this), "chkExact");
+    List2 = layout.place(new toolkit::ListBox(this), "List2");
+    cmdOK = layout.place(new toolkit::CommandButton(this), "cmdOK");
+    List1 = layout.place(new toolkit::ListBox(this), "List1");
+    cmdBrowse = layout.place(new toolkit::CommandButton(this), "cmdBrowse");
+    Text1 = layout.place(new toolkit::TextBox(this), "Text1");
+    Label6 = layout.place(new toolkit::Label(this), "Label6");
+    Label4 = layout.place(new toolkit::Label(this), "Label4");
+    Label5 = layout.place(new toolkit::Label(this), "Label5");
+    lblFieldType = layout.place(new toolkit::Label(this), "lblFieldType");
+    Label3 = layout.place(new toolkit::Label(this), "Label3");
+    Label2 = layout.place(new toolkit::Label(this), "Label2");
+    Label1 = layout.place(new toolkit::Label(this), "Label1");
 
-    std::vector<QWidget*> byTab(32, nullptr);
-    for (const design::Control& c : design::kControls) {
-        const QString name = QString::fromLatin1(c.name);
-        const QString caption = QString::fromLatin1(c.caption);
-        QWidget* widget = nullptr;
-        switch (c.kind) {
-            case design::Kind::CommonDialog: {
-                // No body at run time: an object, not a widget.
-                CommonDialog1 = new toolkit::CommonDialog(this);
-                CommonDialog1->setObjectName(name);
-                CommonDialog1->setDefaultExt(QStringLiteral(".mdb"));
-                CommonDialog1->setFilter(QStringLiteral("Database File (*.mdb)|*.mdb"));
-                continue;
-            }
-            case design::Kind::CommandButton: {
-                auto* b = new toolkit::CommandButton(this);
-                b->setText(caption);
-                widget = b;
-                break;
-            }
-            case design::Kind::TextBox: {
-                auto* t = new toolkit::TextBox(this);
-                t->setText(caption);
-                widget = t;
-                break;
-            }
-            case design::Kind::CheckBox: {
-                auto* k = new toolkit::CheckBox(this);
-                k->setText(caption);
-                widget = k;
-                break;
-            }
-            case design::Kind::ListBox:
-                widget = new toolkit::ListBox(this);
-                break;
-            case design::Kind::Label: {
-                auto* l = new toolkit::Label(this);
-                l->setCaption(caption);
-                widget = l;
-                break;
-            }
-        }
-        widget->setObjectName(name);
-        QRect rect = design::designRect(c, dpiX, dpiY);
-        widget->setGeometry(rect);
-        if (name == QLatin1String("lblFieldType")) {
-            // BorderStyle 1 (fixed single) and Appearance 1 (3D): a sunken frame.
-            auto* l = static_cast<QLabel*>(widget);
-            l->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-            l->setAutoFillBackground(true);
-            QPalette p = l->palette();
-            p.setColor(QPalette::Window, Qt::white);
-            l->setPalette(p);
-        }
-        // A caption that the default font does not fit grows the control to the left
-        // (keeping its right edge) and downwards (keeping its top).
-        const QSize grow = design::captionShortfall(*widget);
-        if (!grow.isNull()) {
-            rect.setLeft(rect.left() - grow.width());
-            rect.setHeight(rect.height() + grow.height());
-            widget->setGeometry(rect);
-            widget->setProperty("designGrowth", grow);
-        }
-        if (!c.shown) {
-            widget->hide();
-            widget->setFocusPolicy(Qt::NoFocus);  // a hidden control never gets the focus
-        }
-        if (c.tab >= 0 && c.tab < static_cast<int>(byTab.size())) byTab[c.tab] = widget;
-    }
+    // A screen reader names the path box after its label; the buttons by their captions.
+    Text1->setAccessibleName(QStringLiteral("Database"));
+    // The type label: white, in a sunken frame.
+    lblFieldType->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    lblFieldType->setAutoFillBackground(true);
+    QPalette white = lblFieldType->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    lblFieldType->setPalette(white);
 
-    cmdClear = findChild<toolkit::CommandButton*>(QStringLiteral("cmdClear"));
-    txtWorkSheetName = findChild<toolkit::TextBox*>(QStringLiteral("txtWorkSheetName"));
-    txtSearch = findChild<toolkit::TextBox*>(QStringLiteral("txtSearch"));
-    cmdCancel = findChild<toolkit::CommandButton*>(QStringLiteral("cmdCancel"));
-    chkExact = findChild<toolkit::CheckBox*>(QStringLiteral("chkExact"));
-    List2 = findChild<toolkit::ListBox*>(QStringLiteral("List2"));
-    cmdOK = findChild<toolkit::CommandButton*>(QStringLiteral("cmdOK"));
-    List1 = findChild<toolkit::ListBox*>(QStringLiteral("List1"));
-    cmdBrowse = findChild<toolkit::CommandButton*>(QStringLiteral("cmdBrowse"));
-    Text1 = findChild<toolkit::TextBox*>(QStringLiteral("Text1"));
-    Label6 = findChild<toolkit::Label*>(QStringLiteral("Label6"));
-    Label4 = findChild<toolkit::Label*>(QStringLiteral("Label4"));
-    Label5 = findChild<toolkit::Label*>(QStringLiteral("Label5"));
-    lblFieldType = findChild<toolkit::Label*>(QStringLiteral("lblFieldType"));
-    Label3 = findChild<toolkit::Label*>(QStringLiteral("Label3"));
-    Label2 = findChild<toolkit::Label*>(QStringLiteral("Label2"));
-    Label1 = findChild<toolkit::Label*>(QStringLiteral("Label1"));
-
-    // Tab order by tab index; labels take no focus and hidden controls none either.
-    QWidget* previous = nullptr;
-    for (QWidget* w : byTab) {
-        if (w == nullptr || w->focusPolicy() == Qt::NoFocus) continue;
-        if (previous != nullptr) setTabOrder(previous, w);
-        previous = w;
-    }
-
-    // Client area as designed, centred on the screen.
-    const QSize client(design::pixels(design::kClientWidth, dpiX),
-                       design::pixels(design::kClientHeight, dpiY));
-    const QRect available = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 800, 600);
-    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client, available));
+    layout.setTabOrder();
+    setGeometry(layout.windowGeometry());
 }
 
 void frmExport::wireEvents() {

@@ -1,6 +1,6 @@
 #pragma once
-// frmExport, the program's one window: its controls as designed, its
-// state members, its event map and its routines.
+// frmExport, the program's one window: its controls, its state members, its event map
+// and its routines.
 //
 // Construction: frmExport(engineFactory). The factory is called once, on the first
 // use of the engine (LoadTables or RunExport); the default is engine::createEngine.
@@ -43,7 +43,7 @@ protected:
 private:
     friend struct frmExportTestAccess;
 
-    // ---- state members, in the design's declaration order -------------
+    // ---- state members ----------------------------------------------------------------
     QString strExcelFile;
     QString strWorkSheet;
     QString strDatabase;
@@ -55,7 +55,7 @@ private:
     QString strWildcard;
     QString strKeyPending;
 
-    // ---- operations, in the design's order ---------------------------------------
+    // ---- operations -------------------------------------------------------------------
     void RunExport();
     void BrowseDatabase();
     void LoadTables();
@@ -72,7 +72,7 @@ private:
     void Text1_KeyPress(std::int16_t& KeyAscii);
     void Text1_LostFocus();
 
-    // ---- controls, in the design's order (children of the window) -----------------
+    // ---- controls, in the order of the window's children ------------------------------
     toolkit::CommandButton* cmdClear = nullptr;
     toolkit::TextBox* txtWorkSheetName = nullptr;
     toolkit::TextBox* txtSearch = nullptr;
@@ -92,7 +92,7 @@ private:
     toolkit::Label* Label2 = nullptr;
     toolkit::Label* Label1 = nullptr;
 
-    // ---- not part of the design ------------------------------------------------------
+    // ---- building the window and reaching the engine ----------------------------------
     void createControls();
     void wireEvents();
     // The engine object, created on first use.

@@ -1,4 +1,6 @@
-// The window as designed, Clear, Esci and unload.
+// The window: its controls, Clear, Esci and unload, Enter on the buttons, the names a
+// screen reader gives the shown controls.
+#include <QAccessible>
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -6,26 +8,53 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
+#include <cmath>
 
-#include "design.h"
 #include "window_fixture.h"
 
 namespace {
 
-using WindowDesign = WindowTest;
+using Window = WindowTest;
 
-TEST_F(WindowDesign, OffscreenLogicalDpiIs96) {
-    EXPECT_EQ(window->screen()->logicalDotsPerInchX(), 96);
-    EXPECT_EQ(window->screen()->logicalDotsPerInchY(), 96);
-}
+// The window's controls in the order of its children: caption or initial text, place in
+// twips (1440 to the inch), shown or hidden.
+struct Expected {
+    const char* name;
+    const char* caption;
+    int left, top, width, height;
+    bool shown;
+};
+const Expected kExpected[] = {
+    {"cmdClear", "Clear", 4800, 4185, 1200, 325, false},
+    {"txtWorkSheetName", "", 1425, 3750, 2790, 285, false},
+    {"txtSearch", "", 1065, 3360, 3150, 285, false},
+    {"CommonDialog1", nullptr, 0, 0, 0, 0, false},  // a dialog, no body in the window
+    {"cmdCancel", "Esci", 1560, 1080, 1200, 325, true},
+    {"chkExact", "Exact Match", 1050, 2925, 1560, 195, false},
+    {"List2", "", 4440, 510, 1725, 2205, false},
+    {"cmdOK", "Converti", 3480, 1080, 1200, 325, true},
+    {"List1", "", 1065, 495, 1725, 2205, false},
+    {"cmdBrowse", "Sfoglia", 5040, 120, 840, 285, true},
+    {"Text1", "", 1380, 120, 3540, 285, true},
+    {"Label6", "WorkSheet Name:", 90, 3780, 1500, 255, false},
+    {"Label4", "Search:", 105, 3360, 870, 270, false},
+    {"Label5", "Field Type:", 2670, 2925, 870, 225, false},
+    {"lblFieldType", "", 3570, 2880, 1725, 285, false},
+    {"Label3", "Fields:", 3015, 600, 930, 210, false},
+    {"Label2", "Tables:", 120, 600, 690, 210, false},
+    {"Label1", "Database :", 480, 120, 855, 270, true},
+};
 
-TEST_F(WindowDesign, CaptionIconAndClientAreaCentred) {
+int px(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }  // at 96 DPI
+
+TEST_F(Window, CaptionIconAndClientAreaCentred) {
     EXPECT_EQ(window->objectName(), "frmExport");
     EXPECT_EQ(window->windowTitle(), "Converte dati in excel");
     const QList<QSize> sizes = window->windowIcon().availableSizes();
     EXPECT_TRUE(sizes.contains(QSize(16, 16)));
     EXPECT_TRUE(sizes.contains(QSize(48, 48)));
+    ASSERT_EQ(window->screen()->logicalDotsPerInchX(), 96);  // the figures below are for 96
+    ASSERT_EQ(window->screen()->logicalDotsPerInchY(), 96);
     EXPECT_EQ(window->size(), QSize(414, 100));  // 6210 x 1500 twips at 15 twips a pixel
     const QRect screen = window->screen()->availableGeometry();
     EXPECT_LE(std::abs(window->geometry().center().x() - screen.center().x()), 1);
@@ -37,29 +66,21 @@ TEST_F(WindowDesign, CaptionIconAndClientAreaCentred) {
     EXPECT_EQ(window->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
 
-TEST_F(WindowDesign, EveryControlInTheDesignsOrderWithItsNameKindAndCaption) {
+TEST_F(Window, EveryControlInOrderWithItsNameAndCaption) {
     std::vector<QString> names;
     for (QObject* o : window->children())
         if (!o->objectName().isEmpty()) names.push_back(o->objectName());
     std::vector<QString> expected;
-    for (const design::Control& c : design::kControls) expected.push_back(c.name);
+    for (const Expected& e : kExpected) expected.push_back(e.name);
     EXPECT_EQ(names, expected);
 
-    EXPECT_EQ(child<QPushButton>("cmdClear")->text(), "Clear");
-    EXPECT_EQ(child<QPushButton>("cmdCancel")->text(), "Esci");
-    EXPECT_EQ(child<QPushButton>("cmdOK")->text(), "Converti");
-    EXPECT_EQ(child<QPushButton>("cmdBrowse")->text(), "Sfoglia");
-    EXPECT_EQ(child<QCheckBox>("chkExact")->text(), "Exact Match");
+    for (const Expected& e : kExpected) {
+        if (e.caption == nullptr) continue;
+        auto* w = child<QWidget>(e.name);
+        ASSERT_NE(w, nullptr) << e.name;
+        EXPECT_EQ(w->property("text").toString(), e.caption) << e.name;  // lists have none
+    }
     EXPECT_EQ(child<QCheckBox>("chkExact")->checkState(), Qt::Unchecked);
-    EXPECT_EQ(child<QLabel>("Label1")->text(), "Database :");
-    EXPECT_EQ(child<QLabel>("Label2")->text(), "Tables:");
-    EXPECT_EQ(child<QLabel>("Label3")->text(), "Fields:");
-    EXPECT_EQ(child<QLabel>("Label4")->text(), "Search:");
-    EXPECT_EQ(child<QLabel>("Label5")->text(), "Field Type:");
-    EXPECT_EQ(child<QLabel>("Label6")->text(), "WorkSheet Name:");
-    EXPECT_EQ(child<QLabel>("lblFieldType")->text(), "");
-    for (const char* t : {"Text1", "txtSearch", "txtWorkSheetName"})
-        EXPECT_EQ(child<QLineEdit>(t)->text(), "") << t;
     for (const char* l : {"List1", "List2"}) EXPECT_EQ(child<QListWidget>(l)->count(), 0) << l;
     for (QPushButton* b : window->findChildren<QPushButton*>()) {
         EXPECT_FALSE(b->isDefault());
@@ -69,43 +90,99 @@ TEST_F(WindowDesign, EveryControlInTheDesignsOrderWithItsNameKindAndCaption) {
         EXPECT_EQ(w->font(), QApplication::font()) << w->objectName().toStdString();
 }
 
-TEST_F(WindowDesign, ShownControlsWhereTheTablePutsThemAndHiddenOnesHidden) {
-    for (const design::Control& c : design::kControls) {
-        if (c.kind == design::Kind::CommonDialog) continue;
-        auto* w = child<QWidget>(c.name);
-        ASSERT_NE(w, nullptr) << c.name;
-        EXPECT_EQ(w->isVisible(), c.shown) << c.name;
-        QRect expected = design::designRect(c, 96, 96);
-        const QVariant g = w->property("designGrowth");
-        const QSize grow = g.isValid() ? g.toSize() : QSize(0, 0);
-        expected.setLeft(expected.left() - grow.width());
-        expected.setHeight(expected.height() + grow.height());
-        EXPECT_EQ(w->geometry(), expected) << c.name;
+// At 96 DPI a pixel is 15 twips. A label or check box whose caption the default font does
+// not fit may grow to the left and downwards: its top and right edge stay.
+TEST_F(Window, ControlsWhereTheirTwipsPutThemShownOrHidden) {
+    ASSERT_EQ(window->screen()->logicalDotsPerInchX(), 96);
+    ASSERT_EQ(window->screen()->logicalDotsPerInchY(), 96);
+    for (const Expected& e : kExpected) {
+        if (e.caption == nullptr) continue;
+        SCOPED_TRACE(e.name);
+        auto* w = child<QWidget>(e.name);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->isVisible(), e.shown);
+        const QRect want(px(e.left), px(e.top), px(e.width), px(e.height));
+        const QRect got = w->geometry();
+        const bool mayGrow = *e.caption != 0 && (qobject_cast<QLabel*>(w) != nullptr ||
+                                                 qobject_cast<QCheckBox*>(w) != nullptr);
+        if (!mayGrow) {
+            EXPECT_EQ(got, want);
+            continue;
+        }
+        EXPECT_EQ(got.top(), want.top());
+        EXPECT_EQ(got.left() + got.width(), want.left() + want.width());
+        EXPECT_GE(got.width(), want.width());
+        EXPECT_GE(got.height(), want.height());
     }
-    // The five shown controls at 96 DPI (15 twips to the pixel).
-    EXPECT_EQ(child<QWidget>("Text1")->geometry(), QRect(92, 8, 236, 19));
-    EXPECT_EQ(child<QWidget>("cmdBrowse")->geometry(), QRect(336, 8, 56, 19));
-    EXPECT_EQ(child<QWidget>("cmdCancel")->geometry(), QRect(104, 72, 80, 22));
-    EXPECT_EQ(child<QWidget>("cmdOK")->geometry(), QRect(232, 72, 80, 22));
-    // Label1 keeps its right edge (32 + 57) and its top; it may grow to the left.
-    const QRect label1 = child<QWidget>("Label1")->geometry();
-    EXPECT_EQ(label1.left() + label1.width(), 89);
-    EXPECT_EQ(label1.top(), 8);
-    EXPECT_EQ(label1.height(), 18);
 }
 
-TEST_F(WindowDesign, NoCaptionClipped) {
-    for (QWidget* w : window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        EXPECT_EQ(design::captionShortfall(*w), QSize(0, 0)) << w->objectName().toStdString();
-    // Which controls grew, for the record.
+TEST_F(Window, NoCaptionClipped) {
     for (QWidget* w : window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (!w->property("designGrowth").isValid()) continue;
-        const QSize g = w->property("designGrowth").toSize();
-        std::printf("grew: %s by %d x %d px\n", qPrintable(w->objectName()), g.width(), g.height());
+        const QString caption = w->property("text").toString();
+        if (caption.isEmpty() || qobject_cast<QLineEdit*>(w) != nullptr) continue;
+        SCOPED_TRACE(w->objectName().toStdString());
+        const QFontMetrics fm = w->fontMetrics();
+        const int need = qobject_cast<QPushButton*>(w) != nullptr ? fm.horizontalAdvance(caption)
+                                                                  : w->sizeHint().width();
+        EXPECT_GE(w->width(), need);
+        EXPECT_GE(w->height(), fm.height());
     }
 }
 
-TEST_F(WindowDesign, FieldTypeLabelIsWhiteWithASunkenBorder) {
+TEST_F(Window, ShownControlsHaveAccessibleNames) {
+    const std::pair<const char*, const char*> names[] = {{"Label1", "Database :"},
+                                                         {"Text1", "Database"},
+                                                         {"cmdBrowse", "Sfoglia"},
+                                                         {"cmdOK", "Converti"},
+                                                         {"cmdCancel", "Esci"}};
+    for (const auto& [name, accessible] : names) {
+        QAccessibleInterface* i = QAccessible::queryAccessibleInterface(child<QWidget>(name));
+        ASSERT_NE(i, nullptr) << name;
+        EXPECT_EQ(i->text(QAccessible::Name), accessible) << name;
+    }
+    int shown = 0;
+    for (QWidget* w : window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        shown += w->isVisible() ? 1 : 0;
+    EXPECT_EQ(shown, static_cast<int>(std::size(names)));
+}
+
+TEST_F(Window, EnterPressesTheFocusedButton) {
+    files->databases["/d/a.mdb"] = {{"T", {{"F", 4}}}};
+    type("/d/a.mdb");
+    guitest::FileDialogDriver driver;
+    auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+    // After a dialog: the window active again, the focus where it was.
+    auto backTo = [this](QWidget& button) {
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        button.setFocus();
+    };
+
+    press(Qt::Key_Tab);  // Sfoglia
+    driver.cancel();
+    press(Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_TRUE(driver.seen().seen);
+    EXPECT_EQ(driver.seen().title, "Browse for Database File");
+
+    backTo(a->cmdBrowse());
+    press(Qt::Key_Tab);  // Converti
+    driver.cancel();
+    press(Qt::Key_Return);
+    ASSERT_TRUE(driver.seen().seen);
+    EXPECT_EQ(driver.seen().title, "Save to Excel File");
+
+    backTo(a->cmdOK());
+    press(Qt::Key_Tab);  // Esci
+    ASSERT_EQ(QApplication::focusWidget(), &a->cmdCancel());
+    guitest::EndRecorder ends;
+    press(Qt::Key_Return);
+    EXPECT_EQ(ends.ends(), 1);
+}
+
+TEST_F(Window, FieldTypeLabelIsWhiteWithASunkenBorder) {
     auto* l = child<QLabel>("lblFieldType");
     EXPECT_TRUE(l->autoFillBackground());
     EXPECT_EQ(l->palette().color(QPalette::Window), QColor(Qt::white));
@@ -113,29 +190,27 @@ TEST_F(WindowDesign, FieldTypeLabelIsWhiteWithASunkenBorder) {
     EXPECT_EQ(l->frameShadow(), QFrame::Sunken);
 }
 
-TEST_F(WindowDesign, Text1HasTheFocusAndTheTabOrderIsAsDesigned) {
+TEST_F(Window, Text1HasTheFocusAndTabGoesToSfogliaConvertiEsci) {
     EXPECT_TRUE(child<QWidget>("Text1")->hasFocus());
     std::vector<QString> order;
-    QWidget* w = child<QWidget>("Text1");
     for (int i = 0; i < 4; ++i) {
         order.push_back(QApplication::focusWidget()->objectName());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    (void)w;
     EXPECT_EQ(order, (std::vector<QString>{"Text1", "cmdBrowse", "cmdOK", "cmdCancel"}));
     EXPECT_EQ(QApplication::focusWidget()->objectName(), "Text1");  // round again
 }
 
-TEST_F(WindowDesign, HiddenControlsNeverTakeTheFocus) {
-    for (const design::Control& c : design::kControls) {
-        if (c.shown || c.kind == design::Kind::CommonDialog) continue;
-        auto* w = child<QWidget>(c.name);
+TEST_F(Window, HiddenControlsNeverTakeTheFocus) {
+    for (const Expected& e : kExpected) {
+        if (e.shown || e.caption == nullptr) continue;
+        auto* w = child<QWidget>(e.name);
         w->setFocus();
-        EXPECT_FALSE(w->hasFocus()) << c.name;
+        EXPECT_FALSE(w->hasFocus()) << e.name;
     }
 }
 
-TEST_F(WindowDesign, StateMembersEmptyAndNoDatabaseOpenAtStart) {
+TEST_F(Window, StateMembersEmptyAndNoDatabaseOpenAtStart) {
     EXPECT_TRUE(a->strExcelFile().isEmpty());
     EXPECT_TRUE(a->strWorkSheet().isEmpty());
     EXPECT_TRUE(a->strDatabase().isEmpty());
@@ -150,7 +225,7 @@ TEST_F(WindowDesign, StateMembersEmptyAndNoDatabaseOpenAtStart) {
     EXPECT_TRUE(files->log.isEmpty());
 }
 
-TEST_F(WindowDesign, CommonDialogStartsAsDesigned) {
+TEST_F(Window, CommonDialogStartsWithTheDatabaseFilterAndNoFileName) {
     auto* d = window->findChild<toolkit::CommonDialog*>("CommonDialog1");
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->DefaultExt(), ".mdb");
@@ -158,7 +233,7 @@ TEST_F(WindowDesign, CommonDialogStartsAsDesigned) {
     EXPECT_EQ(d->FileName(), "");
 }
 
-TEST_F(WindowDesign, EnlargingShowsNothingMore) {
+TEST_F(Window, EnlargingShowsNothingMore) {
     window->resize(1000, 700);
     QCoreApplication::processEvents();
     int shown = 0;
@@ -167,13 +242,13 @@ TEST_F(WindowDesign, EnlargingShowsNothingMore) {
     EXPECT_EQ(shown, 5);
 }
 
-TEST_F(WindowDesign, ClosingWithNoDatabaseIgnoresTheFailingClose) {
+TEST_F(Window, ClosingWithNoDatabaseIgnoresTheFailingClose) {
     window->close();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(a->dbBrowse(), nullptr);
 }
 
-TEST_F(WindowDesign, ClosingClosesTheBrowseConnectionAndLoadsNothingAfterwards) {
+TEST_F(Window, ClosingClosesTheBrowseConnectionAndLoadsNothingAfterwards) {
     files->databases["/d/a.mdb"] = {{"T", {{"F", 4}}}};
     a->Text1().setText("/d/a.mdb");
     a->LoadTables();
@@ -185,7 +260,7 @@ TEST_F(WindowDesign, ClosingClosesTheBrowseConnectionAndLoadsNothingAfterwards) 
     EXPECT_EQ(files->log.back(), "close /d/a.mdb");  // no loading after the unload
 }
 
-TEST_F(WindowDesign, UnloadIgnoresAFailingCloseAndStillReleases) {
+TEST_F(Window, UnloadIgnoresAFailingCloseAndStillReleases) {
     files->databases["/d/a.mdb"] = {{"T", {{"F", 4}}}};
     a->Text1().setText("/d/a.mdb");
     a->LoadTables();
@@ -195,7 +270,7 @@ TEST_F(WindowDesign, UnloadIgnoresAFailingCloseAndStillReleases) {
     EXPECT_EQ(files->liveConnections, 0);
 }
 
-TEST_F(WindowDesign, EsciEndsAtOnceWithoutUnload) {
+TEST_F(Window, EsciEndsAtOnceWithoutUnload) {
     files->databases["/d/a.mdb"] = {{"T", {{"F", 4}}}};
     a->Text1().setText("/d/a.mdb");
     a->LoadTables();
@@ -209,7 +284,7 @@ TEST_F(WindowDesign, EsciEndsAtOnceWithoutUnload) {
         EXPECT_FALSE(line.startsWith("close")) << line.toStdString();
 }
 
-TEST_F(WindowDesign, ClearEmptiesExactlyTheSixDisplays) {
+TEST_F(Window, ClearEmptiesExactlyTheSixDisplays) {
     files->databases["/d/a.mdb"] = {{"T", {{"F", 4}}}};
     a->Text1().setText("/d/a.mdb");
     a->LoadTables();

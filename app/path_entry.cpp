@@ -43,8 +43,7 @@ void frmExport::BrowseDatabase() {
     CommonDialog1->setDialogTitle(QStringLiteral("Browse for Database File"));
     CommonDialog1->setFilter(QStringLiteral("Database File (*.mdb)|*.mdb"));
     CommonDialog1->setDefaultExt(QStringLiteral(".mdb"));
-    // Cancelling leaves Text1 as it was (the reference copied the dialog's stale file
-    // name into it).
+    // Cancelling leaves Text1 as it was: nothing was chosen.
     if (!CommonDialog1->ShowOpen()) return;
     Text1->setText(CommonDialog1->FileName());
 }

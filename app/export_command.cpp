@@ -9,7 +9,7 @@ void frmExport::cmdOK_Click() {
     CommonDialog1->setFileName(QString());
     CommonDialog1->setDefaultExt(QStringLiteral(".xls"));
     CommonDialog1->setFilter(QStringLiteral("Excel File (*.xls)|*.xls"));
-    // Cancelling ends the command (the reference went on with an empty workbook path).
+    // Cancelling ends the command: there is no workbook to write.
     if (!CommonDialog1->ShowSave()) return;
     strExcelFile = CommonDialog1->FileName();
     strWorkSheet = WorkSheetNameRule(txtWorkSheetName->Text());
@@ -24,8 +24,8 @@ void frmExport::cmdOK_Click() {
 void frmExport::RunExport() {
     engine::Engine& eng = engineObject();
     dbExport = eng.openDatabase(strDatabase);
-    // dbExport is closed and released on every path, also when the execution fails
-    // (the reference left it open then).
+    // dbExport is closed and released on every path, also when the execution fails, so
+    // no failed export keeps the database open.
     struct CloseOnExit {
         std::unique_ptr<engine::Database>& db;
         ~CloseOnExit() {

@@ -1,20 +1,21 @@
-// The table list, the field list and the field type word.
+// The table list, the field list and the field type word: LoadTables, LoadFields and the
+// click of List2.
 #include "catalogue/catalogue.h"
 #include "frm_export.h"
 #include "toolkit/toolkit.h"
 
 namespace {
 
-// Sets the busy pointer and puts the default back however the routine ends: the
-// reference left the hourglass on after an error exit.
+// Sets the busy pointer and puts the default back however the routine ends, also when
+// an error leaves it: the hourglass never outlives a load.
 class BusyPointer {
 public:
-    BusyPointer() { toolkit::Screen::setMousePointer(11); }
+    BusyPointer() { toolkit::Screen::setMousePointer(toolkit::Screen::kPointerBusy); }
     ~BusyPointer() {
-        if (!done_) toolkit::Screen::setMousePointer(0);
+        if (!done_) toolkit::Screen::setMousePointer(toolkit::Screen::kPointerDefault);
     }
     void restore() {
-        toolkit::Screen::setMousePointer(0);
+        toolkit::Screen::setMousePointer(toolkit::Screen::kPointerDefault);
         done_ = true;
     }
 
@@ -26,8 +27,9 @@ private:
 
 void frmExport::LoadTables() {
     // The single error exit: any error of this routine ends it silently. An error of
-    // the nested field loading (step 9) does not come here: the list's click reports
-    // it (toolkit::ListBox::setListIndex), and this routine goes on to its end.
+    // the field loading that selecting the first table runs does not come here: the
+    // list's click reports it (toolkit::ListBox::setListIndex), and this routine goes on
+    // to its end.
     try {
         const QString candidate = Text1->Text() + strKeyPending;
         if (!catalogue::namesDatabase(candidate)) return;
