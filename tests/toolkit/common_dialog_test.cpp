@@ -29,10 +29,10 @@ TEST(CommonDialog, DefaultExtensionAddedToANameWithoutOne) {
         const char* fileName;
     };
     const Row rows[] = {
-        {"/d/out", ".xls", "/d/out.xls"},       {"/d/out", "xls", "/d/out.xls"},
-        {"/d/out.xls", ".xls", "/d/out.xls"},   {"/d/out.XLS", ".xls", "/d/out.XLS"},
-        {"/d/out.txt", ".xls", "/d/out.txt"},   {"/d.v2/out", ".mdb", "/d.v2/out.mdb"},
-        {"/d/out.", ".xls", "/d/out."},         {"/d/out", "", "/d/out"},
+        {"/d/out", ".xls", "/d/out.xls"},     {"/d/out", "xls", "/d/out.xls"},
+        {"/d/out.xls", ".xls", "/d/out.xls"}, {"/d/out.XLS", ".xls", "/d/out.XLS"},
+        {"/d/out.txt", ".xls", "/d/out.txt"}, {"/d.v2/out", ".mdb", "/d.v2/out.mdb"},
+        {"/d/out.", ".xls", "/d/out."},       {"/d/out", "", "/d/out"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(toolkit::CommonDialog::withDefaultExt(r.chosen, r.ext), r.fileName)

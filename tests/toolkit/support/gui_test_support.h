@@ -74,8 +74,8 @@ struct SeenDialog {
     QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
     bool confirmOverwrite = true;
     bool native = true;  // the desktop's own dialog was asked for (DontUseNativeDialog unset)
-    QString directory;  // the folder the dialog opened in
-    QString typedName;  // the file name box when it appeared
+    QString directory;   // the folder the dialog opened in
+    QString typedName;   // the file name box when it appeared
 };
 
 // Arms a watcher that waits (up to timeoutMs) for the next modal QFileDialog, records
