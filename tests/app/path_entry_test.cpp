@@ -80,6 +80,23 @@ TEST_F(PathEntry, AnyKeyEmptiesBothListsAndTheLabelFirst) {
     EXPECT_EQ(a->lblFieldType().Caption(), "");
 }
 
+TEST_F(PathEntry, EnterRunsTheKeyPressAndPressesNoButton) {
+    guitest::FileDialogDriver driver;
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Return, Qt::NoModifier},
+                                         std::pair{Qt::Key_Enter, Qt::KeypadModifier}}) {
+        a->Text1().setText(path);
+        a->LoadTables();
+        ASSERT_EQ(a->List1().ListCount(), 1);
+        driver.cancel(300);
+        QTest::keyClick(&a->Text1(), key, modifiers);
+        EXPECT_FALSE(driver.seen().seen) << key;  // neither Sfoglia nor Converti
+        EXPECT_EQ(a->Text1().Text(), path);
+        EXPECT_EQ(a->List1().ListCount(), 0) << key;  // the candidate ends in code 13
+        EXPECT_TRUE(a->Text1().hasFocus());
+    }
+    EXPECT_EQ(opens(), 2);
+}
+
 TEST_F(PathEntry, PredictionAppendsAtTheEndWhateverTheCaret) {
     a->Text1().setText("C:\\a.md");
     a->Text1().setCursorPosition(0);
