@@ -30,7 +30,7 @@ TEST_F(ExportCommand, EmptyPathDoesNothingAtAll) {
     EXPECT_TRUE(a->strDatabase().isEmpty());
 }
 
-TEST_F(ExportCommand, TheDesignsExportCapturesTheFirstTableAndFieldAndExecutesOnce) {
+TEST_F(ExportCommand, CapturesTheFirstTableAndFieldAndExecutesOnce) {
     loadByTyping();
     const QString xls = dir.filePath("out.xls");
     driver.acceptWith(xls);

@@ -1,7 +1,5 @@
-// The path entry and the catalogue of the real window over the real engine: databases
-// written by mkmdb, typed key by key into Text1.
-#include <QGuiApplication>
-
+// The table and field lists of the real window over the real engine: databases written
+// by mkmdb, typed key by key into Text1.
 #include "real_engine_support.h"
 
 namespace {
@@ -16,80 +14,7 @@ mkmdb::Database clientiDatabase() {
     return db;
 }
 
-mkmdb::Database ordiniDatabase() {
-    mkmdb::Database db;
-    db.addTable("Ordini", {{"Numero", Type::Integer, {}}, {"Data", Type::Date, {}}}).addRow({7, "2003-05-01"});
-    db.addTable("Articoli", {{"Codice", Type::Text, {}}});
-    return db;
-}
-
 using RealCatalogue = RealWindowTest;
-
-TEST_F(RealCatalogue, TypingLoadsWhileTheFinalKeyIsDeliveredAndAgainOnFocusLost) {
-    const QString db = path("base.mdb");
-    write(clientiDatabase(), db);
-
-    // The moment the first table arrives in List1, and what the box held then.
-    int inserts = 0;
-    QString textAtFirstInsert = "(none)";
-    QString pendingAtFirstInsert = "(none)";
-    QObject::connect(a->List1().model(), &QAbstractItemModel::rowsInserted, [&] {
-        if (inserts++ == 0) {
-            textAtFirstInsert = a->Text1().Text();
-            pendingAtFirstInsert = a->strKeyPending();
-        }
-    });
-
-    type(db.chopped(1));
-    EXPECT_EQ(inserts, 0);
-    EXPECT_EQ(a->dbBrowse(), nullptr);
-    type("b");
-    EXPECT_EQ(textAtFirstInsert, db.chopped(1));  // the b had not reached the box yet
-    EXPECT_EQ(pendingAtFirstInsert, "b");
-    EXPECT_EQ(a->Text1().Text(), db);
-    EXPECT_EQ(a->strKeyPending(), "");
-    EXPECT_EQ(items(a->List1()), QStringList{"Clienti"});
-    EXPECT_EQ(a->List1().ListIndex(), 0);
-    EXPECT_EQ(items(a->List2()), (QStringList{"ID", "Nome", "Nota"}));
-    EXPECT_EQ(a->List2().ListIndex(), 0);
-    EXPECT_EQ(a->lblFieldType().Caption(), "Long");
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-
-    // Another database at the same path: only a new load can show its tables.
-    write(ordiniDatabase(), db);
-    leaveText1();
-    EXPECT_EQ(items(a->List1()), (QStringList{"Articoli", "Ordini"}));
-    EXPECT_EQ(items(a->List2()), QStringList{"Codice"});
-    EXPECT_EQ(a->lblFieldType().Caption(), "Text");
-}
-
-TEST_F(RealCatalogue, UpperCaseSuffixLoadsNothing) {
-    const QString db = path("BASE.MDB");
-    write(clientiDatabase(), db);
-    type(db);
-    leaveText1();
-    EXPECT_EQ(a->dbBrowse(), nullptr);
-    EXPECT_EQ(a->List1().ListCount(), 0);
-    EXPECT_EQ(a->List2().ListCount(), 0);
-}
-
-TEST_F(RealCatalogue, BackspaceAfterMdbxEmptiesTheListsAndDoesNotRefill) {
-    const QString db = path("base.mdb");
-    write(clientiDatabase(), db);
-    type(db);
-    ASSERT_EQ(a->List1().ListCount(), 1);
-    engine::Database* loaded = a->dbBrowse().get();
-    a->Text1().setText(db + "x");  // no event: the lists stay filled
-    a->Text1().end(false);
-    ASSERT_EQ(a->List2().ListCount(), 3);
-
-    QTest::keyClick(&a->Text1(), Qt::Key_Backspace);
-    EXPECT_EQ(a->Text1().Text(), db);  // the box names the database again...
-    EXPECT_EQ(a->List1().ListCount(), 0);  // ...but the candidate ended in code 8
-    EXPECT_EQ(a->List2().ListCount(), 0);
-    EXPECT_EQ(a->lblFieldType().Caption(), "");
-    EXPECT_EQ(a->dbBrowse().get(), loaded);  // not reopened
-}
 
 TEST_F(RealCatalogue, NamesContainingMsysAnywhereAreLeftOut) {
     mkmdb::Database d;  // mkmdb writes MSysObjects and the other system tables itself

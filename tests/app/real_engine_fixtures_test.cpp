@@ -2,7 +2,6 @@
 // into Text1, the tables compared with mdbtools' list, the first table exported with
 // Converti and read back with mdbtools and xlrd. Skips when the files are absent.
 #include <QFileInfo>
-#include <cstdio>
 
 #include "e2e_support.h"
 #include "real_engine_support.h"
@@ -69,7 +68,6 @@ TEST_F(RealFixtures, EachDatabaseListsItsTablesAndExportsTheFirst) {
         std::string report;
         EXPECT_TRUE(e2e::workbookMatchesTable(file.string(), s(table), s(xls), "WorkSheet1", s(field), &report))
             << report;
-        std::printf("%s: %s, %s", file.filename().c_str(), s(table).c_str(), report.c_str());
         EXPECT_EQ(items(a->List1()), expected);  // the window as it was
     }
 }

@@ -99,7 +99,7 @@ TEST_F(Catalogue, TheErrorExitIsSilentKeepsTheNamesAddedAndRestoresThePointer) {
     EXPECT_TRUE(busyWhileListing);
     EXPECT_TRUE(errors.errors().empty());
     EXPECT_EQ(items(a->List1()), (QStringList{"A", "B"}));
-    EXPECT_EQ(a->List1().ListIndex(), -1);  // step 9 never ran
+    EXPECT_EQ(a->List1().ListIndex(), -1);  // no table was selected
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(toolkit::Screen::MousePointer(), 0);
 }
@@ -208,21 +208,6 @@ TEST_F(Catalogue, LoadFieldsAndList2ClickLeaveList1AndTheStateAlone) {
     EXPECT_EQ(a->dbBrowse().get(), browse);
     EXPECT_TRUE(a->strTable().isEmpty());
     EXPECT_TRUE(a->strField().isEmpty());
-}
-
-TEST(FieldTypeOfTheWindow, TableDrivenOverEveryCode) {
-    frmExport window([]() -> std::unique_ptr<engine::Engine> { return nullptr; });
-    const std::map<int, QString> words = {
-        {1, "Boolean"},  {2, "Byte"},        {3, "Integer"}, {4, "Long"},
-        {5, "Currency"}, {6, "Single"},      {7, "Double"},  {8, "Date"},
-        {10, "Text"},    {11, "LongBinary"}, {12, "Memo"},   {15, "GUID"},
-    };
-    for (int code = -32768; code <= 32767; ++code) {
-        const std::int16_t intType = static_cast<std::int16_t>(code);
-        const auto it = words.find(code);
-        ASSERT_EQ(window.FieldType(intType), it == words.end() ? QString() : it->second) << code;
-        ASSERT_EQ(intType, code);  // by reference, not changed
-    }
 }
 
 }  // namespace
