@@ -1,7 +1,7 @@
 #pragma once
-// Error numbers of the engine, in one place. The numbers follow the reference
-// database engine where one fits, so users searching for them find sensible
-// answers; the descriptions are our own and name the file, table or field.
+// Error numbers of the engine, in one place. The numbers are DAO/Jet's, which people who
+// used Access databases know, so a search for one finds its usual meaning; the
+// descriptions are our own and name the file, table or field.
 
 #include <QString>
 
