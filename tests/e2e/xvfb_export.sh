@@ -1,10 +1,10 @@
 #!/bin/bash
 # The real program on a real X server: starts Xvfb, runs converti, types a database
-# path into its window with xdotool, presses Converti, names the workbook in the save
-# dialog; then, in the same window, chooses a second database with Sfoglia and exports
-# it too. Both workbooks are read back with mdbtools and xlrd (compare_xls.py). A third
-# export into the taken sheet must show the error box and leave the workbook alone;
-# Esci then ends the program.
+# path into its window with xdotool, tabs to Converti and presses Enter, names the
+# workbook in the save dialog; then, in the same window, chooses a second database with
+# Sfoglia (keypad Enter) and exports it too (Space). Both workbooks are read back with
+# mdbtools and xlrd (compare_xls.py). A third export into the taken sheet must show the
+# error box and leave the workbook alone; Tab to Esci and Enter then end the program.
 #
 #   xvfb_export.sh BIN_DIR SOURCE_DIR
 #
@@ -145,17 +145,18 @@ xdotool windowfocus --sync "$main" || fail "cannot focus the window"
 wait_for 5 focused_is "$main" || fail "window did not take the focus"
 
 # Text1 has the focus at start. Type the path, then Tab to Sfoglia, Tab to Converti
-# (Text1's focus-lost loads the tables once more) and press it with the space bar.
+# (Text1's focus-lost loads the tables once more) and press it with Enter.
 xdotool type --delay 15 "$db"
-xdotool key Tab Tab space
+xdotool key Tab Tab Return
 
 save_as "$xls"
 check "$db" Clienti "$xls" ID  # Clienti is the first table (sorted); ID is never Null
 
-# The window carries on: Sfoglia (Shift+Tab from Converti, which kept the focus),
-# choose the second database in the open dialog, then Tab to Converti and press it.
+# The window carries on: Sfoglia (Shift+Tab from Converti, which kept the focus, and
+# keypad Enter), choose the second database in the open dialog, then Tab to Converti
+# and press it with the space bar.
 xdotool windowfocus --sync "$main" || fail "cannot focus the window again"
-xdotool key shift+Tab space
+xdotool key shift+Tab KP_Enter
 wait_for 20 has_window 'Browse for Database File' || fail "no open dialog"
 open_dialog=$(window_titled 'Browse for Database File')
 xdotool windowfocus --sync "$open_dialog" || fail "cannot focus the open dialog"
@@ -187,9 +188,9 @@ xdotool key Return
 wait_for 10 no_window 'Converti' || fail "error box still open"
 kill -0 "$app_pid" 2>/dev/null || fail "converti ended after the error"
 
-# Esci (Tab from Converti) ends the program, with status 0.
+# Esci (Tab from Converti, then Enter) ends the program, with status 0.
 xdotool windowfocus --sync "$main" || fail "cannot focus the window again"
-xdotool key Tab space
+xdotool key Tab Return
 ended() { ! kill -0 "$app_pid" 2>/dev/null; }
 wait_for 10 ended || fail "Esci did not end the program"
 wait "$app_pid"
@@ -197,5 +198,5 @@ status=$?
 app_pid=""
 [ "$status" = 0 ] || fail "converti ended with status $status"
 
-echo "PASS: typed path and Sfoglia, two workbooks match their tables; a refused export reported, Esci ends"
+echo "PASS: typed path and Sfoglia, two workbooks match their tables; a refused export reported; Enter pressed Converti, Sfoglia and Esci"
 exit 0
