@@ -17,13 +17,6 @@ bool qtDialogAsked() { return qEnvironmentVariable("CONVERTI_FILE_DIALOG") == QL
 
 CommonDialog::CommonDialog(QWidget* owner) : QObject(owner), owner_(owner) {}
 
-QString CommonDialog::withDefaultExt(const QString& path, const QString& defaultExt) {
-    QString ext = defaultExt;
-    if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
-    if (ext.isEmpty() || QFileInfo(path).fileName().contains(QLatin1Char('.'))) return path;
-    return path + QLatin1Char('.') + ext;
-}
-
 QStringList CommonDialog::qtNameFilters(const QString& filter) {
     QStringList out;
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -58,6 +51,7 @@ bool CommonDialog::show(bool save) {
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
     QString ext = defaultExt_;
     if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
+    // QFileDialog adds it to a name without one, also one from a desktop's dialog.
     dialog.setDefaultSuffix(ext);
     if (!fileName_.isEmpty()) {
         const QFileInfo info(fileName_);
@@ -68,7 +62,7 @@ bool CommonDialog::show(bool save) {
     if (dialog.exec() != QDialog::Accepted) return false;
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty()) return false;
-    fileName_ = withDefaultExt(chosen.first(), defaultExt_);
+    fileName_ = chosen.first();
     return true;
 }
 

@@ -22,23 +22,6 @@ TEST(CommonDialog, FilterBecomesQtNameFilters) {
     EXPECT_EQ(CommonDialog::qtNameFilters(""), QStringList{});
 }
 
-TEST(CommonDialog, DefaultExtensionAddedToANameWithoutOne) {
-    struct Row {
-        const char* chosen;
-        const char* ext;
-        const char* fileName;
-    };
-    const Row rows[] = {
-        {"/d/out", ".xls", "/d/out.xls"},     {"/d/out", "xls", "/d/out.xls"},
-        {"/d/out.xls", ".xls", "/d/out.xls"}, {"/d/out.XLS", ".xls", "/d/out.XLS"},
-        {"/d/out.txt", ".xls", "/d/out.txt"}, {"/d.v2/out", ".mdb", "/d.v2/out.mdb"},
-        {"/d/out.", ".xls", "/d/out."},       {"/d/out", "", "/d/out"},
-    };
-    for (const Row& r : rows)
-        EXPECT_EQ(toolkit::CommonDialog::withDefaultExt(r.chosen, r.ext), r.fileName)
-            << r.chosen << " " << r.ext;
-}
-
 struct DialogFixture : ::testing::Test {
     QWidget window;
     toolkit::CommonDialog* dialog = new toolkit::CommonDialog(&window);

@@ -212,9 +212,6 @@ public:
 
     // "Database File (*.mdb)|*.mdb" -> "Database File (*.mdb)" (Qt name filters).
     static QStringList qtNameFilters(const QString& filter);
-    // path with defaultExt (".xls" or "xls") added when its file name has no '.', as
-    // Qt's own dialog adds it; a desktop's dialog may hand the name back as typed.
-    static QString withDefaultExt(const QString& path, const QString& defaultExt);
 
 private:
     bool show(bool save);
