@@ -2,5 +2,5 @@
 #include <QIcon>
 
 // The window icon: a small table passing into a worksheet, drawn at 16x16 and 48x48
-// in 256 colours (our own design; no image files).
+// in 256 colours (drawn in code; no image files).
 QIcon windowIcon16And48();
