@@ -88,10 +88,11 @@ std::optional<double> parseDateLiteral(std::u16string_view text) {
             month = a, dom = b, year = c;
             if (n3 == 2) year += year < 30 ? 2000 : 1900;
         }
+        if (year < 100 || year > 9999) return std::nullopt;
         const std::chrono::year_month_day date{std::chrono::year{static_cast<int>(year)},
                                                std::chrono::month{static_cast<unsigned>(month)},
                                                std::chrono::day{static_cast<unsigned>(dom)}};
-        if (year < 100 || year > 9999 || !date.ok()) return std::nullopt;
+        if (!date.ok()) return std::nullopt;
         day = date;
         r.skipBlanks();
         if (r.i < r.s.size()) {
