@@ -184,4 +184,24 @@ TEST_F(RealExport, SecondExportIntoTheSameWorkbook) {
     EXPECT_TRUE(matches(db, "Clienti", xls, "WorkSheet1", "Nome"));
 }
 
+// The first table in alphabetical order: an accented first letter sorts beside its
+// base letter, so Élenco comes before Fatture and Converti exports it.
+TEST_F(RealExport, AnAccentedNameSortsBesideItsBaseLetter) {
+    mkmdb::Database model;
+    model.addTable("Fatture", {{"Numero", Type::Long, {}}}).addRow({1});
+    model.addTable("Zona", {{"Sigla", Type::Text, {}}}).addRow({"PG"});
+    model.addTable("Élenco", {{"Voce", Type::Text, {}}}).addRow({"prima"}).addRow({"seconda"});
+    const QString db = path("archivio.mdb");
+    write(model, db);
+    type(db);
+    ASSERT_EQ(items(a->List1()), (QStringList{"Élenco", "Fatture", "Zona"}));
+
+    guitest::ErrorRecorder errors;
+    const QString xls = path("elenco.xls");
+    exportTo(xls);
+    EXPECT_TRUE(errors.errors().empty());
+    EXPECT_EQ(a->strTable(), "Élenco");
+    EXPECT_TRUE(matches(db, "Élenco", xls, "WorkSheet1", "Voce"));
+}
+
 }  // namespace

@@ -72,6 +72,9 @@ def expected_cell(kind, value):
             # is that the cell must hold an ISO text from before 1900.
             return ("text<1900", None)
         when = datetime.datetime.strptime(value, DATE_FORMAT)
+        if when.date() == datetime.date(1899, 12, 30):
+            # A time of day alone: a date cell holding the fraction of a day.
+            return ("time", when.hour * 3600 + when.minute * 60 + when.second)
         if when.year < 1900:
             text = when.strftime("%Y-%m-%d") if when.time() == datetime.time() \
                 else when.strftime(DATE_FORMAT)
@@ -90,6 +93,8 @@ def actual_cell(book, sheet, r, c):
         return ("text", cell.value)
     if cell.ctype == xlrd.XL_CELL_BOOLEAN:
         return ("bool", bool(cell.value))
+    if cell.ctype == xlrd.XL_CELL_DATE and 0 <= cell.value < 1:
+        return ("time", round(cell.value * 86400))
     if cell.ctype == xlrd.XL_CELL_DATE:
         return ("date", xlrd.xldate.xldate_as_datetime(cell.value, book.datemode))
     if cell.ctype == xlrd.XL_CELL_NUMBER:

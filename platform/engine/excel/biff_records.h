@@ -202,6 +202,7 @@ inline constexpr std::uint16_t kXfGeneral = 15;
 inline constexpr std::uint16_t kXfCurrency = 16;
 inline constexpr std::uint16_t kXfDate = 17;
 inline constexpr std::uint16_t kXfDateTime = 18;
+inline constexpr std::uint16_t kXfTime = 19;
 
 // Number formats: index 0 is General (built in); custom formats start at 164
 // ([MS-XLS] Format, IFmt). The globals hold at least eight
@@ -211,6 +212,7 @@ inline constexpr std::uint16_t kFormatGeneral = 0;
 inline constexpr std::uint16_t kFormatCurrency = 164;
 inline constexpr std::uint16_t kFormatDate = 165;
 inline constexpr std::uint16_t kFormatDateTime = 166;
+inline constexpr std::uint16_t kFormatTime = 167;
 
 // Style: the built-in Normal style on XF 0 ([MS-XLS] Style, BuiltInStyle).
 inline constexpr std::uint16_t kStyleBuiltInXf0 = 0x8000;

@@ -1,40 +1,35 @@
 #pragma once
-// How engine values become cell contents: dates as serial numbers or ISO text,
-// GUIDs as braced text, exact numbers as the nearest double.
+// How engine values become cell contents: dates as serial numbers, the width of
+// numbers, text for numbers no cell holds.
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
-#include "core/value.h"
+#include "core/conversions.h"
 
 namespace excel {
 
-// The Excel 1900-system serial of an engine date (days since 1899-12-30), or
-// nothing when a cell could not show it as a date: before 1900-03-01 (Excel's
-// serials 1..60 are off by one there, because the format counts a 29 February 1900
-// that never was), after 9999-12-31, or not a number.
-std::optional<double> dateSerial(double days);
+// How a cell shows a Jet date as a number: the serial, the number format and the
+// characters that format shows.
+enum class DateFormat { Time, Date, DateTime };
+struct DateCell {
+    double serial;
+    DateFormat format;
+    std::size_t chars;
+};
 
-// Whether the date carries a time of day other than midnight, to the second.
-bool hasTimeOfDay(double days);
-
-// "yyyy-mm-dd", or "yyyy-mm-dd hh:mm:ss" when there is a time of day; the time is
-// rounded to the nearest second. Engine dates before 1899-12-30 count whole days
-// back and the fraction forward (-1.25 is 1899-12-29 06:00).
-std::u16string isoDateText(double days);
-
-// "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}" in upper case, from the 16 bytes as Jet
-// stores them (first three groups little-endian). Other lengths give hex text.
-std::u16string guidText(std::string_view bytes);
-// The same into `out`, whose capacity is kept.
-void guidText(std::string_view bytes, std::u16string& out);
-
-// Nearest double to the exact value (correctly rounded).
-double currencyToDouble(std::int64_t tenThousandths);
-double decimalToDouble(const engine::Decimal& d);
+// A time of day on day zero (1899-12-30, midnight included) as the fraction of a
+// day under `hh:mm:ss`; a day from 1900-03-01 to 9999-12-31 as its Excel
+// 1900-system serial under `yyyy-mm-dd`, or `yyyy-mm-dd hh:mm:ss` when the time is
+// not midnight. The serial holds the day and time rounded to the second, as
+// splitDate() gives them, so no reader's own rounding shows another second or
+// day. Other days have no cell
+// number and go as text (engine::dateText): before 1900-03-01 Excel's serials are
+// a day off, because the format counts a 29 February 1900 that never was, and
+// readers disagree on them; 10000-01-01 is reached only by rounding.
+std::optional<DateCell> dateCell(const engine::DateTime& when);
 
 // How many decimal digits v has (1 for 0).
 std::size_t decimalDigits(std::uint64_t v);

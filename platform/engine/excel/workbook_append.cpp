@@ -170,7 +170,8 @@ std::uint32_t officeCrc(std::uint32_t crc, const std::uint8_t* data, std::size_t
 AppendPlan planAppend(const WorkbookLayout& layout) {
     AppendPlan plan;
     plan.xfs.general = biff::kXfGeneral;  // the default cell XF every workbook has
-    std::uint16_t* targets[] = {&plan.xfs.currency, &plan.xfs.date, &plan.xfs.dateTime};
+    std::uint16_t* targets[] = {&plan.xfs.currency, &plan.xfs.date, &plan.xfs.dateTime,
+                                &plan.xfs.time};
     std::vector<std::uint16_t> used;
     for (const ExistingFormat& f : layout.formats) used.push_back(f.number);
     std::uint16_t candidate = biff::kFirstCustomFormat;

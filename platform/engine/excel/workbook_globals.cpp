@@ -9,8 +9,8 @@ struct FormatEntry {
 };
 
 // Excel's currency and accounting formats, which the globals carry whether used
-// or not, then ours: a currency amount with two decimals, and ISO dates (the
-// same form that dates a cell cannot show are written in as text).
+// or not, then ours: a currency amount with two decimals, ISO dates (the same
+// form that dates a cell cannot show are written in as text) and a time of day.
 constexpr FormatEntry kFormats[] = {
     {5, u"\"$\"#,##0;\\-\"$\"#,##0"},
     {6, u"\"$\"#,##0;[Red]\\-\"$\"#,##0"},
@@ -24,8 +24,8 @@ constexpr FormatEntry kFormats[] = {
 
 // The cell XFs after the default one, in index order from kXfCurrency.
 constexpr std::uint16_t kCellXfFormats[] = {biff::kFormatCurrency, biff::kFormatDate,
-                                            biff::kFormatDateTime};
-static_assert(biff::kXfDateTime == biff::kXfCurrency + 2);
+                                            biff::kFormatDateTime, biff::kFormatTime};
+static_assert(biff::kXfTime == biff::kXfCurrency + 3);
 
 void bof(RecordWriter& w, std::uint16_t type) {
     Payload p;

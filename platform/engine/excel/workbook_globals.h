@@ -34,7 +34,8 @@ struct OwnFormat {
 };
 inline constexpr OwnFormat kOwnFormats[] = {{biff::kFormatCurrency, u"#,##0.00"},
                                             {biff::kFormatDate, u"yyyy-mm-dd"},
-                                            {biff::kFormatDateTime, u"yyyy-mm-dd hh:mm:ss"}};
+                                            {biff::kFormatDateTime, u"yyyy-mm-dd hh:mm:ss"},
+                                            {biff::kFormatTime, u"hh:mm:ss"}};
 Payload cellXf(std::uint16_t format);
 
 }  // namespace excel

@@ -101,7 +101,7 @@ void Worksheet::addRow(const engine::Row& row) {
         if (v.type == engine::Type::Text || v.type == engine::Type::Memo) {
             keys_[c] = SharedStrings::keyOf(v.text);
         } else if (v.type == engine::Type::Guid) {
-            guidText(v.bytes, guids_[c]);
+            guids_[c].assign(engine::guidText(v.bytes).view());
             keys_[c] = SharedStrings::keyOf(guids_[c]);
         } else {
             continue;
@@ -149,6 +149,12 @@ bool Worksheet::encode(std::uint16_t column, const engine::Value& v) {
         case Type::Long:
             number(column, static_cast<double>(v.integer), xfs_.general);
             return true;
+        case Type::Date:
+            if (const auto when = engine::splitDate(v.number)) {
+                date(column, *when);
+                return true;
+            }
+            [[fallthrough]];  // no day Jet keeps: the number itself
         case Type::Single:
         case Type::Double:
             if (!std::isfinite(v.number)) {
@@ -158,25 +164,16 @@ bool Worksheet::encode(std::uint16_t column, const engine::Value& v) {
             }
             return true;
         case Type::Decimal:
-            number(column, decimalToDouble(v.decimal), xfs_.general);
+            number(column, engine::decimalToDouble(v.decimal), xfs_.general);
             return true;
         case Type::Currency: {
-            double amount = currencyToDouble(v.integer);
+            double amount = engine::currencyToDouble(v.integer);
             number(column, amount, xfs_.currency);
             // Digits, thousands separators, sign, currency symbol and cents.
             std::size_t digits = decimalDigits(static_cast<std::uint64_t>(std::fabs(amount)));
             widen(column, digits + digits / 3 + 4);
             return true;
         }
-        case Type::Date:
-            if (auto serial = dateSerial(v.number)) {
-                bool time = hasTimeOfDay(v.number);
-                number(column, *serial, time ? xfs_.dateTime : xfs_.date);
-                widen(column, time ? 19 : 10);
-            } else {
-                text(column, isoDateText(v.number));
-            }
-            return true;
         case Type::Text:
         case Type::Memo:
             text(column, v.text, keys_[column]);
@@ -186,6 +183,16 @@ bool Worksheet::encode(std::uint16_t column, const engine::Value& v) {
             return true;
     }
     return false;
+}
+
+void Worksheet::date(std::uint16_t column, const engine::DateTime& when) {
+    const auto shown = dateCell(when);
+    if (!shown) return text(column, engine::dateText(when).view());
+    const std::uint16_t xf = shown->format == DateFormat::Time   ? xfs_.time
+                             : shown->format == DateFormat::Date ? xfs_.date
+                                                                 : xfs_.dateTime;
+    number(column, shown->serial, xf);
+    widen(column, shown->chars);
 }
 
 void Worksheet::cell(std::uint16_t type, std::uint16_t column, std::uint16_t xf,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "byte_sink.h"
+#include "core/conversions.h"
 #include "core/value.h"
 #include "record_writer.h"
 #include "shared_strings.h"
@@ -21,6 +22,7 @@ struct CellXfs {
     std::uint16_t currency = biff::kXfCurrency;
     std::uint16_t date = biff::kXfDate;
     std::uint16_t dateTime = biff::kXfDateTime;
+    std::uint16_t time = biff::kXfTime;
 };
 
 class Worksheet {
@@ -64,6 +66,7 @@ private:
     void cell(std::uint16_t type, std::uint16_t column, std::uint16_t xf,
               const std::uint8_t* value, std::size_t size);
     void number(std::uint16_t column, double v, std::uint16_t xf);
+    void date(std::uint16_t column, const engine::DateTime& when);
     void text(std::uint16_t column, std::u16string_view s, SharedStrings::Key key);
     void text(std::uint16_t column, std::u16string_view s) {
         text(column, s, SharedStrings::keyOf(s));

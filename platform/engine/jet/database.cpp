@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/error_codes.h"
+#include "core/name_order.h"
 #include "jet.h"
 #include "table_def.h"
 
@@ -110,10 +111,8 @@ void Database::Impl::readCatalog() {
             e.foreignName = fn->text;
         entries.push_back(std::move(e));
     }
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        const int c = compareNoCase(a.name, b.name);
-        return c != 0 ? c < 0 : a.name < b.name;
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return engine::nameBefore(a.name, b.name); });
     for (const Entry& e : entries) names.push_back(e.name);
 }
 

@@ -59,8 +59,8 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Every table of the catalogue (system and linked tables included), sorted
-    // case-insensitively, ties by exact name.
+    // Every table of the catalogue (system and linked tables included), in the
+    // engine's order of names (core/name_order.h).
     const std::vector<std::u16string>& tableNames() const;
     // Exact name first, then case-insensitive. Unknown name: error 3078. A linked
     // table opens its own database file (the stored path, else the same file name

@@ -1,5 +1,8 @@
 // Reading #date# literals.
 
+#include <chrono>
+
+#include "core/conversions.h"
 #include "text_form_internal.h"
 
 namespace sql {
@@ -31,12 +34,6 @@ struct Reader {
         return false;
     }
 };
-
-unsigned daysInMonth(long year, long month) {
-    static const unsigned kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
 
 // h:nn[:ss] [AM|PM] from r, as seconds since midnight; -1 when malformed.
 long readTime(Reader& r, long hour) {
@@ -73,7 +70,7 @@ std::optional<double> parseDateLiteral(std::u16string_view text) {
     int n1, n2, n3;
     long a = r.number(n1);
     if (n1 == 0) return std::nullopt;
-    long long day = 0;
+    std::chrono::sys_days day = engine::kDayZero;
     long seconds = 0;
     if (r.at('-') || r.at('/')) {
         char16_t sep = r.s[r.i++];
@@ -91,10 +88,12 @@ std::optional<double> parseDateLiteral(std::u16string_view text) {
             month = a, dom = b, year = c;
             if (n3 == 2) year += year < 30 ? 2000 : 1900;
         }
-        if (year < 100 || year > 9999 || month < 1 || month > 12 || dom < 1 ||
-            static_cast<unsigned long>(dom) > daysInMonth(year, month))
-            return std::nullopt;
-        day = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(dom));
+        if (year < 100 || year > 9999) return std::nullopt;
+        const std::chrono::year_month_day date{std::chrono::year{static_cast<int>(year)},
+                                               std::chrono::month{static_cast<unsigned>(month)},
+                                               std::chrono::day{static_cast<unsigned>(dom)}};
+        if (!date.ok()) return std::nullopt;
+        day = date;
         r.skipBlanks();
         if (r.i < r.s.size()) {
             long hour = r.number(n1);
@@ -107,9 +106,7 @@ std::optional<double> parseDateLiteral(std::u16string_view text) {
     }
     r.skipBlanks();
     if (seconds < 0 || r.i != r.s.size()) return std::nullopt;
-    double fraction = seconds / 86400.0;
-    // Before 1899-12-30 the time still counts forward from the day's start.
-    return day >= 0 ? static_cast<double>(day) + fraction : static_cast<double>(day) - fraction;
+    return engine::dateValue(day, std::chrono::seconds{seconds});
 }
 
 }  // namespace sql

@@ -3,10 +3,9 @@
 
 #include <QString>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 
 #include "ast_internal.h"
+#include "core/conversions.h"
 #include "core/error_codes.h"
 #include "fold_internal.h"
 #include "like_internal.h"
@@ -109,22 +108,9 @@ Num toNum(const Value& v) {
     return n;
 }
 
-// The nearest double, through strtod so that 1.1 becomes exactly the double 1.1.
 double toDouble(const Num& n) {
     if (!n.exact) return n.d;
-    char buf[64];
-    int len = 0;
-    if (n.negative) buf[len++] = '-';
-    char digits[40];
-    int nd = 0;
-    u128 m = n.magnitude;
-    do {
-        digits[nd++] = static_cast<char>('0' + static_cast<int>(m % 10));
-        m /= 10;
-    } while (m != 0);
-    while (nd > 0) buf[len++] = digits[--nd];
-    len += std::snprintf(buf + len, sizeof buf - static_cast<std::size_t>(len), "e-%u", n.scale);
-    return std::strtod(buf, nullptr);
+    return engine::decimalToDouble({n.magnitude, static_cast<std::uint8_t>(n.scale), n.negative});
 }
 
 constexpr int kUnordered = 2;  // a NaN took part: only <> holds

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "core/conversions.h"
 #include "sql.h"
 #include "text_form_internal.h"
 
@@ -12,10 +13,6 @@ namespace {
 using engine::Type;
 using engine::Value;
 using u128 = unsigned __int128;
-
-// Jet's date range, 100-01-01 to 9999-12-31, in days since 1899-12-30.
-constexpr double kFirstDay = -657434;
-constexpr double kLastDay = 2958465;
 
 void appendUnsigned(TextBuffer& out, u128 v, int minDigits = 1) {
     char digits[40];
@@ -87,73 +84,11 @@ void appendDouble(TextBuffer& out, double x) {
 }
 
 void appendDate(TextBuffer& out, double d) {
-    if (!(d >= kFirstDay && d <= kLastDay + 1)) return appendDouble(out, d);
-    // The whole part counts days (negative before 1899-12-30); the fraction's
-    // magnitude is the time of day in either direction.
-    double whole = std::trunc(d);
-    long long day = static_cast<long long>(whole);
-    long long seconds = std::llround(std::fabs(d - whole) * 86400.0);
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        ++day;
-    }
-    if (day != 0 || seconds == 0) {
-        long long year;
-        unsigned month, dom;
-        civilFromDays(day, year, month, dom);
-        appendUnsigned(out, static_cast<u128>(year), 4);
-        out.push(u'-');
-        appendUnsigned(out, month, 2);
-        out.push(u'-');
-        appendUnsigned(out, dom, 2);
-        if (seconds == 0) return;
-        out.push(u' ');
-    }
-    appendUnsigned(out, static_cast<u128>(seconds / 3600), 2);
-    out.push(u':');
-    appendUnsigned(out, static_cast<u128>(seconds / 60 % 60), 2);
-    out.push(u':');
-    appendUnsigned(out, static_cast<u128>(seconds % 60), 2);
-}
-
-void appendGuid(TextBuffer& out, const std::string& b) {
-    if (b.size() != 16) return;
-    static const char kHex[] = "0123456789ABCDEF";
-    // The first three groups are stored little-endian, the last two as bytes.
-    static const int kOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
-    out.push(u'{');
-    for (int k = 0; k < 16; ++k) {
-        if (k == 4 || k == 6 || k == 8 || k == 10) out.push(u'-');
-        auto byte = static_cast<unsigned char>(b[static_cast<std::size_t>(kOrder[k])]);
-        out.push(static_cast<char16_t>(kHex[byte >> 4]));
-        out.push(static_cast<char16_t>(kHex[byte & 15]));
-    }
-    out.push(u'}');
+    if (const auto when = engine::splitDate(d)) return out.append(engine::dateText(*when).view());
+    appendDouble(out, d);  // no day Jet keeps: the number
 }
 
 }  // namespace
-
-long long daysFromCivil(long long y, unsigned m, unsigned d) {
-    // Howard Hinnant's days_from_civil, shifted from 1970-01-01 to 1899-12-30.
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468 + 25569;
-}
-
-void civilFromDays(long long z, long long& year, unsigned& month, unsigned& day) {
-    z += 719468 - 25569;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = doy - (153 * mp + 2) / 5 + 1;
-    month = mp < 10 ? mp + 3 : mp - 9;
-    year = static_cast<long long>(yoe) + era * 400 + (month <= 2);
-}
 
 std::u16string_view textFormOf(const Value& v, TextBuffer& out, std::u16string& large) {
     out.size = 0;
@@ -186,7 +121,7 @@ std::u16string_view textFormOf(const Value& v, TextBuffer& out, std::u16string& 
             appendDate(out, v.number);
             break;
         case Type::Guid:
-            appendGuid(out, v.bytes);
+            out.append(engine::guidText(v.bytes).view());
             break;
         case Type::Binary:
         case Type::LongBinary:

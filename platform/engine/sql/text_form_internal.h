@@ -1,7 +1,6 @@
 #pragma once
-// Text forms of values (what LIKE matches a non-text value against) and the
-// calendar arithmetic behind dates, written into a fixed buffer so testing a row
-// never allocates.
+// Text forms of values (what LIKE matches a non-text value against), written into
+// a fixed buffer so testing a row never allocates, and #date# literals.
 
 #include <cstddef>
 #include <optional>
@@ -23,6 +22,9 @@ struct TextBuffer {
     void append(std::string_view ascii) {
         for (char c : ascii) push(static_cast<char16_t>(c));
     }
+    void append(std::u16string_view text) {
+        for (char16_t c : text) push(c);
+    }
     std::u16string_view view() const { return {data, size}; }
 };
 
@@ -31,10 +33,6 @@ struct TextBuffer {
 // form written into buffer (see textForm() in sql.h). Null gives "".
 std::u16string_view textFormOf(const engine::Value& value, TextBuffer& buffer,
                                std::u16string& large);
-
-// Days since 1899-12-30 of a proleptic Gregorian date, and back.
-long long daysFromCivil(long long year, unsigned month, unsigned day);
-void civilFromDays(long long days, long long& year, unsigned& month, unsigned& day);
 
 // The value of a #date# literal's text (without the #s): yyyy-mm-dd, yyyy/mm/dd,
 // m/d/yyyy or m/d/yy (US order as the dialect reads it; two-digit years 30-99 are

@@ -177,7 +177,7 @@ TEST(WorkbookReader, StringsOfEveryShapeKeepTheirBytesAndGetRightExtSst) {
     EXPECT_EQ(a.stream[dbCell] | a.stream[dbCell + 1] << 8, biff::kRecordDbCell);
     EXPECT_EQ(u32At(a.stream, index + 4 + 12), dbCell);
     // The new XFs follow the old 16 (no existing XF shows our formats).
-    EXPECT_EQ(after.xfs.size(), 19u);
+    EXPECT_EQ(after.xfs.size(), 20u);
 }
 
 TEST(WorkbookReader, AShortZeroTailIsLeftOutSoTheNewSheetStartsOnARecord) {

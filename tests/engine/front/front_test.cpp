@@ -32,7 +32,7 @@ class EngineFront : public ::testing::Test {
 protected:
     void SetUp() override {
         mkmdb::Database db;
-        // Added out of order: the engine lists them sorted, case-insensitively.
+        // Added out of order: the engine lists them in alphabetical order.
         db.addTable("zeta", {{"Z", Type::Text, {}}});
         auto& clienti = db.addTable("Clienti", {{"ID", Type::Long, {}},
                                                 {"Nome", Type::Text, {}},

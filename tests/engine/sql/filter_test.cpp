@@ -59,7 +59,7 @@ engine::Row fullRow() {
     r[2] = val(Type::Currency), r[2].integer = 125000;  // 12.5
     r[3] = val(Type::Double), r[3].number = 1.1;
     r[4] = val(Type::Decimal), r[4].decimal = {110, 2, false};  // 1.10
-    r[5] = val(Type::Date), r[5].number = static_cast<double>(sql::daysFromCivil(2024, 3, 1));
+    r[5] = val(Type::Date), r[5].number = 45352;  // 2024-03-01
     r[6] = val(Type::Boolean), r[6].boolean = true;
     r[7] = val(Type::Memo), r[7].text = u"r*";
     r[8] = val(Type::Binary), r[8].bytes = std::string("a\0b\0", 4);  // "ab" in UTF-16LE

@@ -1,0 +1,66 @@
+#pragma once
+// The conversions of values that the filter's text forms and the workbook's cells
+// share: a Jet date to calendar day and time of day and its text, a GUID's text, an
+// exact number's nearest double. Each is made here and nowhere else, so that a
+// value reads the same in a WHERE clause and in a cell.
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "core/value.h"
+
+namespace engine {
+
+// A text of at most 38 characters held in place: texts made for every row of a
+// table cost no allocation.
+struct ShortText {
+    std::array<char16_t, 38> units{};
+    std::size_t size = 0;
+
+    void push(char16_t c) { units[size++] = c; }
+    std::u16string_view view() const { return {units.data(), size}; }
+};
+
+// A Jet date is a double counting days from 1899-12-30, day zero. Its whole part
+// counts days, back from day zero below zero; the magnitude of its fraction is the
+// time of day, forward from midnight on both sides of zero: -1.25 is 1899-12-29
+// 06:00 and -0.5 is 1899-12-30 12:00.
+inline constexpr std::chrono::sys_days kDayZero{std::chrono::year{1899} / 12 / 30};
+
+// The days Jet keeps: 100-01-01 to 9999-12-31.
+inline constexpr std::chrono::sys_days kFirstJetDay{std::chrono::year{100} / 1 / 1};
+inline constexpr std::chrono::sys_days kLastJetDay{std::chrono::year{9999} / 12 / 31};
+
+struct DateTime {
+    std::chrono::sys_days day;
+    std::chrono::seconds time;  // since midnight, below 24 hours
+};
+
+// The day and time of day of a Jet date, the time rounded to the nearest second
+// (half a second up). A time that rounds to 24:00:00 is midnight of the next day,
+// on either side of zero: 23:59:59.5 on day zero is 1899-12-31 00:00:00, and
+// -1.9999999 (1899-12-29 23:59:59.99) is 1899-12-30 00:00:00. Nothing when the
+// value is not a number or its whole days lie outside kFirstJetDay..kLastJetDay.
+std::optional<DateTime> splitDate(double value);
+
+// The Jet date of a day and a time of day: splitDate(dateValue(d, t)) gives d, t.
+double dateValue(std::chrono::sys_days day, std::chrono::seconds time);
+
+// As Jet shows a date: "yyyy-mm-dd", with " hh:mm:ss" after it when the time is
+// not midnight, and a time of day on day zero alone as "hh:mm:ss". Years past
+// 9999, reached only by rounding, take five digits.
+ShortText dateText(const DateTime& when);
+
+// "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}" in upper case, from the 16 bytes as Jet
+// stores them (the first three groups little-endian); empty for any other length.
+ShortText guidText(std::string_view bytes);
+
+// The double nearest to the exact value (correctly rounded, as reading its
+// decimal text would give).
+double decimalToDouble(const Decimal& d);
+double currencyToDouble(std::int64_t tenThousandths);
+
+}  // namespace engine
