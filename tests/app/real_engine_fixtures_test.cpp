@@ -3,13 +3,14 @@
 // Converti and read back with mdbtools and xlrd. Skips when the files are absent.
 #include <QFileInfo>
 
+#include "core/name_order.h"
 #include "e2e_support.h"
 #include "real_engine_support.h"
 
 namespace {
 
 // Every table that mdbtools finds in the catalogue, less those whose upper-case name
-// holds MSYS, sorted the way the engine lists them (case-insensitively). mdbtools'
+// holds MSYS, in the engine's alphabetical order of names. mdbtools'
 // own notion of a system table (by its flags) would also hide the hidden tables of
 // Access 2007's complex fields (f_<GUID>_Data), which the window lists like any other.
 QStringList mdbtoolsTables(const std::string& db, std::string* error) {
@@ -22,7 +23,11 @@ QStringList mdbtoolsTables(const std::string& db, std::string* error) {
     for (const QString& name : QString::fromStdString(r.out).split('\n', Qt::SkipEmptyParts))
         if (!name.toUpper().contains("MSYS")) names << name;
     std::sort(names.begin(), names.end(), [](const QString& x, const QString& y) {
-        return x.compare(y, Qt::CaseInsensitive) < 0;
+        const auto view = [](const QString& s) {
+            return std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()),
+                                       static_cast<std::size_t>(s.size()));
+        };
+        return engine::nameBefore(view(x), view(y));
     });
     return names;
 }
