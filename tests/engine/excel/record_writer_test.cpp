@@ -179,8 +179,7 @@ TEST(ChunkedBuffer, CopiesRangesAcrossChunks) {
     buffer.write(data.data(), 10);
     buffer.write(data.data() + 10, data.size() - 10);
     ASSERT_EQ(buffer.size(), data.size());
-    const std::uint64_t ranges[][2] = {
-        {0, data.size()}, {kChunkSize - 5, kChunkSize + 5}, {7, 7}};
+    const std::uint64_t ranges[][2] = {{0, data.size()}, {kChunkSize - 5, kChunkSize + 5}, {7, 7}};
     for (const auto& r : ranges) {
         VectorSink out;
         buffer.copyTo(out, r[0], r[1]);
