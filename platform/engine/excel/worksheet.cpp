@@ -42,6 +42,9 @@ Worksheet::Worksheet(const std::vector<engine::Column>& columns, SharedStrings& 
       xfs_(xfs),
       selected_(selected),
       widths_(columns.size(), 0) {
+    // Room for a full sheet (1 MB): memory not yet used costs nothing, and the
+    // extents are never copied as the sheet grows.
+    rows_.reserve(biff::kMaxRows);
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         if (columns_[c].name.size() > biff::kMaxCellChars) {
             engine::raise(engine::kErrFieldTooLong,
