@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -33,75 +32,24 @@ public:
     std::uint64_t count = 0;
 };
 
-// A block of kChunkSize bytes, aligned to and advised as a huge page: filling tens
-// of megabytes of 4 KB pages spent more time in page faults than in copying.
+// Large buffers grow a chunk of kChunkSize bytes at a time instead of
+// reallocating, so a large buffer never briefly exists twice in memory (the
+// export's peak-memory bound relies on this).
 inline constexpr std::size_t kChunkBits = 21;
 inline constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
-struct ChunkFree {
-    void operator()(std::uint8_t* p) const;
-};
-using Chunk = std::unique_ptr<std::uint8_t, ChunkFree>;
+using Chunk = std::unique_ptr<std::uint8_t[]>;
 // Uninitialised; throws std::bad_alloc.
-Chunk allocateChunk();
+inline Chunk allocateChunk() { return std::make_unique_for_overwrite<std::uint8_t[]>(kChunkSize); }
 
-// Memory for a large array, in whole huge pages (advised) from a quarter of one
-// on: filling megabytes of 4 KB pages cost more in page faults than the work
-// done in them. Uninitialised; throws std::bad_alloc.
-void* allocateLarge(std::size_t bytes);
-void freeLarge(void* p, std::size_t bytes);
-
-// For the writers' large vectors: string index, row extents and the like.
-template <typename T>
-struct LargeAllocator {
-    using value_type = T;
-    LargeAllocator() = default;
-    template <typename U>
-    LargeAllocator(const LargeAllocator<U>&) {}
-    T* allocate(std::size_t n) { return static_cast<T*>(allocateLarge(n * sizeof(T))); }
-    void deallocate(T* p, std::size_t n) { freeLarge(p, n * sizeof(T)); }
-    friend bool operator==(const LargeAllocator&, const LargeAllocator&) { return true; }
-};
-template <typename T>
-using LargeVector = std::vector<T, LargeAllocator<T>>;
-
-// The next capacity of a large array of `count` elements: 4 KB first, then
-// straight to a whole huge page instead of doubling through fresh 4 KB pages (a
-// fault each), then doubling.
-template <typename T>
-constexpr std::size_t largeGrowth(std::size_t count) {
-    constexpr std::size_t kSmall = 4096 / sizeof(T);
-    constexpr std::size_t kHuge = kChunkSize / sizeof(T);
-    return count < kSmall ? kSmall : count < kHuge ? kHuge : count * 2;
-}
-
-// Call before adding to a large vector: a full one grows by largeGrowth().
-template <typename T>
-void growLarge(LargeVector<T>& v) {
-    if (v.size() == v.capacity()) v.reserve(largeGrowth<T>(v.capacity()));
-}
-
-// Grows in fixed chunks instead of reallocating, so a large buffer never briefly
-// exists twice in memory (the peak-memory bound of the export relies on this).
+// Keeps everything written, in chunks.
 class ChunkedBuffer final : public ByteSink {
 public:
-    static constexpr std::size_t kChunkSize = excel::kChunkSize;
-
-    void write(const std::uint8_t* data, std::size_t size) override {
-        // Most writes are a cell record or two, well inside the current chunk.
-        const std::size_t used = size_ % kChunkSize;
-        if (used != 0 && size <= kChunkSize - used) {
-            std::memcpy(chunks_.back().get() + used, data, size);
-            size_ += size;
-            return;
-        }
-        writeAcross(data, size);
-    }
+    void write(const std::uint8_t* data, std::size_t size) override;
     std::uint64_t size() const { return size_; }
     // Copies bytes [begin, end) to `sink`.
     void copyTo(ByteSink& sink, std::uint64_t begin, std::uint64_t end) const;
 
 private:
-    void writeAcross(const std::uint8_t* data, std::size_t size);
     std::vector<Chunk> chunks_;
     std::uint64_t size_ = 0;
 };

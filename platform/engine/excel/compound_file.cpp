@@ -14,16 +14,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "core/error_codes.h"
@@ -80,252 +75,47 @@ bool readable(GsfInfile* dir, int depth) {
 constexpr guint8 kExcelClsid[16] = {0x20, 0x08, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                     0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
-// Makes what was written so far durable, on a thread of its own, whenever asked.
-// The caller's fsync before the rename then waits for the tail only, instead of
-// for the disk (in a virtual machine, the host) to take the whole file at once.
-class Flusher {
-public:
-    explicit Flusher(int fd) : fd_(fd) {
-        try {
-            thread_ = std::thread([this] { run(); });
-        } catch (const std::system_error&) {
-            // No thread to spare: the final fsync does all the work.
-        }
-    }
-    ~Flusher() { stop(); }
-    Flusher(const Flusher&) = delete;
-    Flusher& operator=(const Flusher&) = delete;
-
-    void request() {
-        if (!thread_.joinable()) return;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            pending_ = true;
-        }
-        wake_.notify_one();
-    }
-    // Ends the thread. Returns the errno of the first flush that failed, or 0: a
-    // failure seen here is not reported again to the caller's own fsync.
-    int stop() {
-        if (thread_.joinable()) {
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                stopping_ = true;
-            }
-            wake_.notify_one();
-            thread_.join();
-        }
-        return error_;
-    }
-
-private:
-    void run() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return pending_ || stopping_; });
-            if (stopping_) return;
-            pending_ = false;
-            lock.unlock();
-            const int error = ::fdatasync(fd_) == 0 ? 0 : errno;
-            lock.lock();
-            if (error_ == 0) error_ = error;
-        }
-    }
-
-    int fd_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool pending_ = false;
-    bool stopping_ = false;
-    int error_ = 0;
-    std::thread thread_;
-};
-
-// Every few megabytes the disk writes are started and a flush is asked for, so
-// they run while the rest of the workbook is produced.
+// Every few megabytes the disk writes are started, so the fsync before the
+// rename waits for the tail of the file only.
 constexpr std::size_t kWritebackBytes = std::size_t{4} << 20;
 
-// Takes the file's system calls off the exporting thread: bytes are copied into a
-// small ring of buffers that a thread of its own writes out, so the page cache's
-// copying and allocating overlap the encoding of the rows. Without a thread the
-// buffers are written as they fill. Positions are kept here, so a seek back (the
-// patches of a stream's counts) is queued in order with the writes around it.
-class WriteQueue {
-public:
-    WriteQueue(int fd, Flusher& flusher) : fd_(fd), flusher_(flusher) {
-        memory_ = static_cast<std::uint8_t*>(allocateLarge(kSlots * kSlotSize));
-        for (std::size_t i = 0; i < kSlots; ++i) slots_[i].data = memory_ + i * kSlotSize;
-        try {
-            thread_ = std::thread([this] { run(); });
-        } catch (const std::system_error&) {
-            // No thread to spare: each buffer is written when it is full.
-        }
-    }
-    // Stops at once; what is still queued is dropped with the file.
-    ~WriteQueue() {
-        if (thread_.joinable()) {
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                stopping_ = true;
-            }
-            wake_.notify_all();
-            thread_.join();
-        }
-        freeLarge(memory_, kSlots * kSlotSize);
-    }
-    WriteQueue(const WriteQueue&) = delete;
-    WriteQueue& operator=(const WriteQueue&) = delete;
-
-    // The errno of the first write that failed, or 0.
-    int error() const { return error_.load(std::memory_order_acquire); }
-
-    // Queues the bytes at the current position; false once a write has failed.
-    bool write(const char* data, std::size_t size) {
-        if (error() != 0) return false;
-        Slot* slot = &slots_[queued_ % kSlots];
-        if (slot->size != 0 && slot->at + static_cast<off64_t>(slot->size) != pos_) {
-            submit();
-            slot = &slots_[queued_ % kSlots];
-        }
-        while (size > 0) {
-            if (slot->size == 0) slot->at = pos_;
-            const std::size_t n = std::min(size, kSlotSize - slot->size);
-            std::memcpy(slot->data + slot->size, data, n);
-            slot->size += n;
-            data += n;
-            size -= n;
-            pos_ += static_cast<off64_t>(n);
-            end_ = std::max(end_, pos_);
-            if (slot->size == kSlotSize) {
-                submit();
-                slot = &slots_[queued_ % kSlots];
-            }
-        }
-        return error() == 0;
-    }
-
-    // lseek's arguments and result, on the queue's own position.
-    bool seek(off64_t& pos, int whence) {
-        const off64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? pos_ : end_;
-        if ((whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) || base + pos < 0) {
-            errno = EINVAL;
-            return false;
-        }
-        pos_ = base + pos;
-        pos = pos_;
-        return true;
-    }
-
-    // Waits until every queued byte is in the file; the first failed write's errno, or 0.
-    int drain() {
-        submit();
-        if (thread_.joinable()) {
-            std::unique_lock<std::mutex> lock(mutex_);
-            done_.wait(lock, [this] { return written_ == queued_; });
-        }
-        return error();
-    }
-
-private:
-    static constexpr std::size_t kSlots = 4;
-    static constexpr std::size_t kSlotSize = std::size_t{512} << 10;
-    struct Slot {
-        std::uint8_t* data = nullptr;
-        std::size_t size = 0;
-        off64_t at = 0;
-    };
-
-    // Hands the slot being filled to the thread and waits for a free one.
-    void submit() {
-        Slot& slot = slots_[queued_ % kSlots];
-        if (slot.size == 0) return;
-        if (!thread_.joinable()) {
-            writeOut(slot);
-            slot.size = 0;
-            return;
-        }
-        std::unique_lock<std::mutex> lock(mutex_);
-        ++queued_;
-        wake_.notify_one();
-        done_.wait(lock, [this] { return queued_ - written_ < kSlots; });
-        slots_[queued_ % kSlots].size = 0;
-    }
-
-    void run() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return stopping_ || written_ < queued_; });
-            if (stopping_) return;
-            Slot& slot = slots_[written_ % kSlots];
-            lock.unlock();
-            writeOut(slot);
-            lock.lock();
-            ++written_;
-            done_.notify_one();
-        }
-    }
-
-    void writeOut(const Slot& slot) {
-        if (error() != 0) return;
-        std::size_t done = 0;
-        while (done < slot.size) {
-            const ssize_t n = ::pwrite64(fd_, slot.data + done, slot.size - done,
-                                         slot.at + static_cast<off64_t>(done));
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                error_.store(errno, std::memory_order_release);
-                return;
-            }
-            done += static_cast<std::size_t>(n);
-        }
-        unflushed_ += done;
-        if (unflushed_ >= kWritebackBytes) {
-            unflushed_ = 0;
-            // Only a hint: a file system without it still gets the fsync.
-            ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
-            flusher_.request();
-        }
-    }
-
-    int fd_;
-    Flusher& flusher_;
-    std::uint8_t* memory_ = nullptr;
-    Slot slots_[kSlots];
-    off64_t pos_ = 0;
-    off64_t end_ = 0;
-    std::size_t unflushed_ = 0;  // the thread's
-    std::atomic<int> error_{0};
-    std::mutex mutex_;
-    std::condition_variable wake_;  // for the thread: a slot queued, or stop
-    std::condition_variable done_;  // for the producer: a slot written
-    std::size_t queued_ = 0;        // slots handed over; queued_ % kSlots is being filled
-    std::size_t written_ = 0;
-    bool stopping_ = false;
-    std::thread thread_;
-};
-
-// libgsf writes through a stdio stream; a cookie stream over the queue keeps the
-// errno of a failed write, so a full disk is told apart from other failures.
+// libgsf writes through a stdio stream; a cookie stream over the descriptor
+// keeps the errno of a failed write, so a full disk is told apart from other
+// failures.
 struct FdCookie {
-    WriteQueue* queue;
+    int fd;
     int error = 0;
+    std::size_t unstarted = 0;  // bytes written since the disk writes were last started
 };
 
 ssize_t cookieWrite(void* c, const char* buf, size_t size) {
     auto* cookie = static_cast<FdCookie*>(c);
-    if (!cookie->queue->write(buf, size)) {
-        cookie->error = cookie->queue->error();
-        return -1;
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = ::write(cookie->fd, buf + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            cookie->error = errno;
+            return -1;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    cookie->unstarted += size;
+    if (cookie->unstarted >= kWritebackBytes) {
+        cookie->unstarted = 0;
+        // Only a hint: a file system without it still gets the fsync.
+        ::sync_file_range(cookie->fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     }
     return static_cast<ssize_t>(size);
 }
 
 int cookieSeek(void* c, off64_t* pos, int whence) {
     auto* cookie = static_cast<FdCookie*>(c);
-    if (!cookie->queue->seek(*pos, whence)) {
+    const off64_t at = ::lseek64(cookie->fd, *pos, whence);
+    if (at < 0) {
         cookie->error = errno;
         return -1;
     }
+    *pos = at;
     return 0;
 }
 
@@ -341,8 +131,7 @@ struct FileClose {
 
 class Writer {
 public:
-    Writer(int fd, const QString& path)
-        : flusher_(fd), queue_(fd, flusher_), cookie_{&queue_}, path_(path) {}
+    Writer(int fd, const QString& path) : cookie_{fd}, path_(path) {}
 
     // A stdio stream over the descriptor, for libgsf.
     FILE* open() {
@@ -354,13 +143,10 @@ public:
         return file;
     }
 
-    // A write failed, perhaps one the queue took earlier: a full disk is then
-    // reported by the next write, not only when the file is closed.
-    bool failed() const { return cookie_.error != 0 || queue_.error() != 0; }
+    bool failed() const { return cookie_.error != 0; }
 
     [[noreturn]] void fail(GsfOutput* output) {
         if (cookie_.error != 0) raiseFileError(cookie_.error, path_, QStringLiteral("write"));
-        if (int error = queue_.error()) raiseFileError(error, path_, QStringLiteral("write"));
         const GError* e = output ? gsf_output_error(output) : nullptr;
         engine::raise(engine::kErrCreateFailed,
                       QStringLiteral("Cannot write the workbook '%1': %2.")
@@ -393,15 +179,7 @@ public:
         if (gsf_output_error(output)) fail(output);
     }
 
-    // Waits for the queued writes and the flushes asked for; a failed one fails the write.
-    void endFlushes() {
-        if (int error = queue_.drain()) raiseFileError(error, path_, QStringLiteral("write"));
-        if (int error = flusher_.stop()) raiseFileError(error, path_, QStringLiteral("write"));
-    }
-
 private:
-    Flusher flusher_;
-    WriteQueue queue_;
     FdCookie cookie_;
     QString path_;
 };
@@ -560,7 +338,6 @@ void CompoundOutput::finish() {
     m.writer.closeChecked(m.sink.get());
     if (std::fflush(m.file.get()) != 0) m.writer.fail(nullptr);
     m.file.reset();  // nothing is left to write; the caller closes the descriptor
-    m.writer.endFlushes();
     m.finished = true;
 }
 

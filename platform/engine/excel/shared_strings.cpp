@@ -1,15 +1,12 @@
 #include "shared_strings.h"
 
+#include <xxhash.h>
+
 #include <bit>
 #include <cstring>
-#include <new>
 #include <stdexcept>
 
 #include "core/text_units.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace excel {
 namespace {
@@ -21,26 +18,15 @@ std::size_t encodedSize(const std::uint8_t* p) {
     return kStringHeader + cch * ((p[2] & biff::kStringHighByte) ? 2 : 1);
 }
 
-// Whether one byte per unit at `p` holds `text`.
+// Whether one byte per unit at `p` holds `text`. Hashes meet almost only for
+// equal texts, which are read to the end anyway: without an early exit the
+// compiler vectorises the loop, and a memo repeated in every row stays cheap.
 bool sameNarrowUnits(const std::uint8_t* p, std::u16string_view text) {
-    const char16_t* t = text.data();
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 16 <= n; i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + 8));
-        const __m128i same = _mm_and_si128(_mm_cmpeq_epi16(_mm_unpacklo_epi8(bytes, zero), lo),
-                                           _mm_cmpeq_epi16(_mm_unpackhi_epi8(bytes, zero), hi));
-        if (_mm_movemask_epi8(same) != 0xFFFF) return false;
+    char16_t differ = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        differ |= static_cast<char16_t>(p[i] ^ text[i]);
     }
-#endif
-    for (; i < n; ++i) {
-        if (p[i] != t[i]) return false;
-    }
-    return true;
+    return differ == 0;
 }
 
 // Whether two little-endian bytes per unit at `p` hold `text`.
@@ -64,52 +50,50 @@ std::string_view SharedStrings::entry(std::uint32_t index) const {
     return {reinterpret_cast<const char*>(p), encodedSize(p)};
 }
 
+std::uint32_t SharedStrings::hashOf(std::u16string_view text) {
+    const XXH64_hash_t h = XXH3_64bits(text.data(), text.size() * sizeof(char16_t));
+    return static_cast<std::uint32_t>(h ^ h >> 32);
+}
+
 void SharedStrings::grow() {
-    const std::size_t count = largeGrowth<std::uint64_t>(slotCount_);
-    LargeVector<std::uint64_t> slots(count, 0);
-    const std::size_t mask = count - 1;
-    for (std::size_t i = 0; i < slotCount_; ++i) {
-        const std::uint64_t slot = slots_[i];
+    std::vector<std::uint64_t> slots(slots_.empty() ? 1024 : slots_.size() * 2, 0);
+    const std::size_t mask = slots.size() - 1;
+    for (const std::uint64_t slot : slots_) {
         if (slot == 0) continue;
         std::size_t s = (slot >> 32) & mask;
         while (slots[s] != 0) s = (s + 1) & mask;
         slots[s] = slot;
     }
     slots_ = std::move(slots);
-    slotCount_ = count;
 }
 
-bool SharedStrings::equals(std::uint32_t index, std::u16string_view text, bool compressed) const {
+bool SharedStrings::equals(std::uint32_t index, std::u16string_view text) const {
+    // One encoding per text (one byte per unit exactly when every unit fits), so a
+    // text can only equal an entry of the width it would be stored in.
     std::string_view e = entry(index);
     auto p = reinterpret_cast<const std::uint8_t*>(e.data());
     if (static_cast<std::size_t>(p[0] | p[1] << 8) != text.size()) return false;
-    if (((p[2] & biff::kStringHighByte) == 0) != compressed) return false;
+    const bool narrow = (p[2] & biff::kStringHighByte) == 0;
     p += kStringHeader;
-    // A text repeated in every row (a standard note) is compared in full each
-    // time, so the comparisons go a vector at a time.
-    return compressed ? sameNarrowUnits(p, text) : sameWideUnits(p, text);
+    return narrow ? sameNarrowUnits(p, text) : sameWideUnits(p, text);
 }
 
-std::uint32_t SharedStrings::add(std::u16string_view text, Key key) {
-    // The text is encoded only when it is new. One encoding per text (compressed
-    // exactly when every character fits a byte), so equal texts have equal bytes.
-    const std::uint32_t hash = key.hash;
-    const bool compressed = key.compressed;
-
+std::uint32_t SharedStrings::add(std::u16string_view text, std::uint32_t hash) {
     ++total_;
-    // At most three quarters full: with 8-byte slots a probe run stays within a
-    // cache line or two, and a table half as large is half the memory to clear.
-    if ((locations_.size() + 1) * 4 > slotCount_ * 3) grow();
-    const std::size_t mask = slotCount_ - 1;
+    // At most three quarters full, so probe runs stay short.
+    if ((locations_.size() + 1) * 4 > slots_.size() * 3) grow();
+    const std::size_t mask = slots_.size() - 1;
     std::size_t s = hash & mask;
     for (; slots_[s] != 0; s = (s + 1) & mask) {
         const std::uint64_t slot = slots_[s];
         if (slot >> 32 != hash) continue;
         const auto i = static_cast<std::uint32_t>(slot) - 1;
-        if (equals(i, text, compressed)) return firstIndex_ + i;
+        if (equals(i, text)) return firstIndex_ + i;
     }
 
-    // A string never spans chunks: at most 3 + 2 * 32767 bytes, well under a chunk.
+    // A new text is encoded once, into the chunk that keeps it. A string never
+    // spans chunks: at most 3 + 2 * 32767 bytes, well under a chunk.
+    const bool compressed = fitsOneByte(text);
     const std::size_t size = kStringHeader + text.size() * (compressed ? 1 : 2);
     if (chunkUsed_ + size > kChunkSize) {
         chunks_.push_back(allocateChunk());
@@ -130,7 +114,6 @@ std::uint32_t SharedStrings::add(std::u16string_view text, Key key) {
         }
     }
     auto index = static_cast<std::uint32_t>(locations_.size());
-    growLarge(locations_);
     locations_.push_back(
         static_cast<std::uint32_t>((chunks_.size() - 1) << kChunkBits | chunkUsed_));
     slots_[s] = std::uint64_t{hash} << 32 | (index + 1);
@@ -183,7 +166,6 @@ void SharedStrings::startStream(RecordWriter& w) {
 void SharedStrings::streamString(std::uint32_t i) {
     // Which strings ExtSST points at depends on the final count: every position is kept.
     writeString(*stream_, i, [&](std::uint64_t position, std::size_t offset) {
-        growLarge(streamed_);
         streamed_.push_back(
             {static_cast<std::uint32_t>(position), static_cast<std::uint16_t>(offset)});
     });

@@ -21,23 +21,12 @@ public:
     // `firstIndex`: strings already in the workbook's table, before these.
     explicit SharedStrings(std::uint32_t firstIndex = 0) : firstIndex_(firstIndex) {}
 
-    // What a lookup needs of a text, found in one pass over it.
-    struct Key {
-        std::uint32_t hash = 0;
-        bool compressed = true;  // every unit fits a byte
-    };
-    static Key keyOf(std::u16string_view text);
-    // Starts loading the table's slot for `key`: a row's lookups then overlap
-    // instead of waiting for memory one after another.
-    void prefetch(Key key) const {
-        if (slotCount_ != 0) __builtin_prefetch(&slots_[key.hash & (slotCount_ - 1)]);
-    }
-
     // Returns the string's index in the table, adding it when new; counts one use.
     // The caller keeps text at most 32767 characters.
-    std::uint32_t add(std::u16string_view text) { return add(text, keyOf(text)); }
-    // The same with the key of `text` found earlier.
-    std::uint32_t add(std::u16string_view text, Key key);
+    std::uint32_t add(std::u16string_view text) { return add(text, hashOf(text)); }
+    // The same with `hash` taken for the text's (tests give colliding ones).
+    std::uint32_t add(std::u16string_view text, std::uint32_t hash);
+    static std::uint32_t hashOf(std::u16string_view text);
 
     std::uint32_t uniqueCount() const { return static_cast<std::uint32_t>(locations_.size()); }
     std::uint32_t totalCount() const { return total_; }
@@ -76,14 +65,13 @@ private:
     void writeString(RecordWriter& w, std::uint32_t i, Mark mark) const;
     void streamString(std::uint32_t i);
     void writeStrings(RecordWriter& w, std::uint32_t bucket, Payload& ext) const;
-    bool equals(std::uint32_t index, std::u16string_view text, bool compressed) const;
+    bool equals(std::uint32_t index, std::u16string_view text) const;
     void grow();
 
     std::vector<Chunk> chunks_;
     std::size_t chunkUsed_ = kChunkSize;
-    LargeVector<std::uint32_t> locations_;  // chunk << kChunkBits | offset
-    LargeVector<std::uint64_t> slots_;  // hash << 32 | (index + 1), 0 = empty
-    std::size_t slotCount_ = 0;
+    std::vector<std::uint32_t> locations_;  // chunk << kChunkBits | offset
+    std::vector<std::uint64_t> slots_;      // hash << 32 | (index + 1), 0 = empty
     std::uint32_t firstIndex_ = 0;
     std::uint32_t total_ = 0;
     std::uint64_t encodedBytes_ = 0;
@@ -93,7 +81,7 @@ private:
         std::uint32_t position;
         std::uint16_t offset;
     };
-    LargeVector<Streamed> streamed_;  // where each streamed string's header went
+    std::vector<Streamed> streamed_;  // where each streamed string's header went
 };
 
 }  // namespace excel

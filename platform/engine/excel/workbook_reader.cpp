@@ -121,148 +121,190 @@ void raiseNotWorkbook(const QString& display, const QString& why) {
                       .arg(display, why));
 }
 
-WorkbookLayout readWorkbook(const std::uint8_t* data, std::size_t size, const QString& display) {
-    auto damaged = [&](const QString& why) { raiseNotWorkbook(display, why); };
-    if (size >= (std::uint64_t{1} << 31))
-        damaged(QStringLiteral("its workbook stream is too large"));
-    WorkbookLayout l;
-    std::size_t pos = 0;
-    auto next = [&]() {
-        if (size - pos < biff::kRecordHeaderSize) damaged(QStringLiteral("a record is cut short"));
-        RecordRef r{u16At(data + pos), u16At(data + pos + 2), static_cast<std::uint32_t>(pos)};
-        if (r.size > biff::kMaxRecordData || size - pos - biff::kRecordHeaderSize < r.size) {
+namespace {
+
+// The stream's records in order, each length checked against the bytes.
+class Records {
+public:
+    Records(const std::uint8_t* data, std::size_t size, const QString& display)
+        : data_(data), size_(size), display_(display) {}
+
+    [[noreturn]] void damaged(const QString& why) const { raiseNotWorkbook(display_, why); }
+
+    bool atEnd() const { return size_ - pos_ < biff::kRecordHeaderSize; }
+    RecordRef next() {
+        if (atEnd()) damaged(QStringLiteral("a record is cut short"));
+        RecordRef r{u16At(data_ + pos_), u16At(data_ + pos_ + 2), static_cast<std::uint32_t>(pos_)};
+        if (r.size > biff::kMaxRecordData || size_ - pos_ - biff::kRecordHeaderSize < r.size) {
             damaged(QStringLiteral("a record is cut short"));
         }
-        pos += biff::kRecordHeaderSize + r.size;
+        pos_ += biff::kRecordHeaderSize + r.size;
         return r;
-    };
+    }
+    const std::uint8_t* dataOf(const RecordRef& r) const {
+        return data_ + r.offset + biff::kRecordHeaderSize;
+    }
+    std::size_t position() const { return pos_; }
 
-    // The globals substream: BOF of BIFF8 globals, then records up to EOF.
-    if (size < biff::kRecordHeaderSize) damaged(QStringLiteral("its workbook stream is empty"));
-    RecordRef bof = next();
-    if (bof.type != biff::kRecordBof || bof.size < 4 ||
-        u16At(data + bof.offset + 4) != biff::kBofVersionBiff8 ||
-        u16At(data + bof.offset + 6) != biff::kBofWorkbookGlobals) {
-        damaged(QStringLiteral("it was not saved in the Excel 97-2003 (BIFF8) format"));
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
+    const QString& display_;
+};
+
+// Notes what adding a sheet needs of the globals' record r, the i-th.
+void noteGlobal(WorkbookLayout& l, std::size_t i, const RecordRef& r, const Records& in) {
+    const std::uint8_t* p = in.dataOf(r);
+    switch (r.type) {
+        case biff::kRecordEof:
+            break;
+        case biff::kRecordBof:
+            in.damaged(QStringLiteral("its workbook globals are not closed"));
+        case biff::kRecordFilePass:
+            in.damaged(QStringLiteral("it is encrypted (protected with a password)"));
+        case biff::kRecordBoundSheet: {
+            ExistingSheet s;
+            if (r.size < 6 || !readString(p + 6, p + r.size, true, s.name)) {
+                in.damaged(QStringLiteral("a sheet entry is damaged"));
+            }
+            s.offset = u32At(p);
+            l.sheets.push_back(std::move(s));
+            l.lastBoundSheet = i;
+            break;
+        }
+        case biff::kRecordXf:
+            if (r.size != biff::kXfSize) in.damaged(QStringLiteral("a cell format is damaged"));
+            if (l.firstXf == WorkbookLayout::kNone) l.firstXf = i;
+            l.lastXf = i;
+            l.xfs.emplace_back(p, p + r.size);
+            break;
+        case biff::kRecordFormat: {
+            ExistingFormat f;
+            if (r.size < 2 || !readString(p + 2, p + r.size, false, f.code)) {
+                in.damaged(QStringLiteral("a number format is damaged"));
+            }
+            f.number = u16At(p);
+            l.formats.push_back(std::move(f));
+            l.lastFormat = i;
+            break;
+        }
+        case biff::kRecordXfCrc:
+            if (r.size != 20) in.damaged(QStringLiteral("its XFCRC record is damaged"));
+            l.xfCrc = i;
+            break;
+        case biff::kRecordSupBook:
+            if (r.size == 4 && u16At(p + 2) == biff::kSupBookSelf) l.selfSupBook = i;
+            break;
+        case biff::kRecordRrTabId:
+            l.rrTabId = i;
+            break;
+        case biff::kRecordSst:
+            if (l.sst != WorkbookLayout::kNone || r.size < 8) {
+                in.damaged(QStringLiteral("its shared string table is damaged"));
+            }
+            l.sst = i;
+            l.sstTotal = u32At(p);
+            l.sstUnique = u32At(p + 4);
+            break;
+        case biff::kRecordExtSst:
+            l.extSst = i;
+            break;
+        default:
+            break;
+    }
+    if (l.sst != WorkbookLayout::kNone && l.sstEnd == WorkbookLayout::kNone && i > l.sst &&
+        r.type != biff::kRecordContinue) {
+        l.sstEnd = i;
+    }
+    if (l.sstInsertAt == WorkbookLayout::kNone &&
+        std::find(std::begin(biff::kRecordsAfterSst), std::end(biff::kRecordsAfterSst), r.type) !=
+            std::end(biff::kRecordsAfterSst)) {
+        l.sstInsertAt = i;
+    }
+}
+
+// The globals substream: BOF of BIFF8 globals, then records up to EOF.
+void readGlobals(Records& in, WorkbookLayout& l) {
+    if (in.atEnd()) in.damaged(QStringLiteral("its workbook stream is empty"));
+    const RecordRef bof = in.next();
+    const std::uint8_t* p = in.dataOf(bof);
+    if (bof.type != biff::kRecordBof || bof.size < 4 || u16At(p) != biff::kBofVersionBiff8 ||
+        u16At(p + 2) != biff::kBofWorkbookGlobals) {
+        in.damaged(QStringLiteral("it was not saved in the Excel 97-2003 (BIFF8) format"));
     }
     l.globals.push_back(bof);
     for (;;) {
-        RecordRef r = next();
-        const std::size_t i = l.globals.size();
+        const RecordRef r = in.next();
         l.globals.push_back(r);
-        const std::uint8_t* p = data + r.offset + biff::kRecordHeaderSize;
-        switch (r.type) {
-            case biff::kRecordEof:
-                break;
-            case biff::kRecordBof:
-                damaged(QStringLiteral("its workbook globals are not closed"));
-            case biff::kRecordFilePass:
-                damaged(QStringLiteral("it is encrypted (protected with a password)"));
-            case biff::kRecordBoundSheet: {
-                ExistingSheet s;
-                if (r.size < 6 || !readString(p + 6, p + r.size, true, s.name)) {
-                    damaged(QStringLiteral("a sheet entry is damaged"));
-                }
-                s.offset = u32At(p);
-                l.sheets.push_back(std::move(s));
-                l.lastBoundSheet = i;
-                break;
-            }
-            case biff::kRecordXf:
-                if (r.size != biff::kXfSize) damaged(QStringLiteral("a cell format is damaged"));
-                if (l.firstXf == WorkbookLayout::kNone) l.firstXf = i;
-                l.lastXf = i;
-                l.xfs.emplace_back(p, p + r.size);
-                break;
-            case biff::kRecordFormat: {
-                ExistingFormat f;
-                if (r.size < 2 || !readString(p + 2, p + r.size, false, f.code)) {
-                    damaged(QStringLiteral("a number format is damaged"));
-                }
-                f.number = u16At(p);
-                l.formats.push_back(std::move(f));
-                l.lastFormat = i;
-                break;
-            }
-            case biff::kRecordXfCrc:
-                if (r.size != 20) damaged(QStringLiteral("its XFCRC record is damaged"));
-                l.xfCrc = i;
-                break;
-            case biff::kRecordSupBook:
-                if (r.size == 4 && u16At(p + 2) == biff::kSupBookSelf) l.selfSupBook = i;
-                break;
-            case biff::kRecordRrTabId:
-                l.rrTabId = i;
-                break;
-            case biff::kRecordSst:
-                if (l.sst != WorkbookLayout::kNone || r.size < 8) {
-                    damaged(QStringLiteral("its shared string table is damaged"));
-                }
-                l.sst = i;
-                l.sstTotal = u32At(p);
-                l.sstUnique = u32At(p + 4);
-                break;
-            case biff::kRecordExtSst:
-                l.extSst = i;
-                break;
-            default:
-                break;
-        }
-        if (l.sst != WorkbookLayout::kNone && l.sstEnd == WorkbookLayout::kNone && i > l.sst &&
-            r.type != biff::kRecordContinue) {
-            l.sstEnd = i;
-        }
-        if (l.sstInsertAt == WorkbookLayout::kNone &&
-            std::find(std::begin(biff::kRecordsAfterSst), std::end(biff::kRecordsAfterSst),
-                      r.type) != std::end(biff::kRecordsAfterSst)) {
-            l.sstInsertAt = i;
-        }
+        noteGlobal(l, l.globals.size() - 1, r, in);
         if (r.type == biff::kRecordEof) break;
     }
-    l.globalsEnd = static_cast<std::uint32_t>(pos);
-    if (l.sheets.empty()) damaged(QStringLiteral("it lists no sheets"));
-    if (l.xfs.size() < 16) damaged(QStringLiteral("it lacks the 16 built-in cell formats"));
+    l.globalsEnd = static_cast<std::uint32_t>(in.position());
+    if (l.sheets.empty()) in.damaged(QStringLiteral("it lists no sheets"));
+    if (l.xfs.size() < 16) in.damaged(QStringLiteral("it lacks the 16 built-in cell formats"));
     if (l.extSst != WorkbookLayout::kNone &&
         (l.sst == WorkbookLayout::kNone || l.extSst != l.sstEnd)) {
-        damaged(QStringLiteral("its shared string index is misplaced"));
+        in.damaged(QStringLiteral("its shared string index is misplaced"));
     }
+}
 
-    if (l.sst != WorkbookLayout::kNone) {
-        SstCursor cursor(data, l.globals, l.sst, l.sstEnd, display);
-        cursor.skipHeader();
-        // Each string takes at least three bytes: a count beyond that is damage.
-        if (l.sstUnique > size / 3) damaged(QStringLiteral("its shared string table is damaged"));
-        l.stringStarts.reserve(l.sstUnique);
-        for (std::uint32_t s = 0; s < l.sstUnique; ++s) l.stringStarts.push_back(cursor.string());
-        // Strings past the count would take the indexes the new sheet's get.
-        if (!cursor.atEnd()) damaged(QStringLiteral("its shared string table is damaged"));
+// Where each string of the shared string table starts.
+void readStringStarts(const std::uint8_t* data, std::size_t size, WorkbookLayout& l,
+                      const QString& display) {
+    SstCursor cursor(data, l.globals, l.sst, l.sstEnd, display);
+    cursor.skipHeader();
+    // Each string takes at least three bytes: a count beyond that is damage.
+    if (l.sstUnique > size / 3) {
+        raiseNotWorkbook(display, QStringLiteral("its shared string table is damaged"));
     }
+    l.stringStarts.reserve(l.sstUnique);
+    for (std::uint32_t s = 0; s < l.sstUnique; ++s) l.stringStarts.push_back(cursor.string());
+    // Strings past the count would take the indexes the new sheet's get.
+    if (!cursor.atEnd()) {
+        raiseNotWorkbook(display, QStringLiteral("its shared string table is damaged"));
+    }
+}
 
-    // Every record after the globals, to find each sheet's BOF and every Index.
+// Every record after the globals, to find each sheet's BOF and every Index.
+void readSheets(Records& in, const std::uint8_t* data, std::size_t size, WorkbookLayout& l) {
     std::vector<std::uint32_t> starts;
     std::vector<std::uint16_t> types;
-    while (size - pos >= biff::kRecordHeaderSize) {
-        RecordRef r = next();
+    while (!in.atEnd()) {
+        const RecordRef r = in.next();
         starts.push_back(r.offset);
         types.push_back(r.type);
         if (r.type == biff::kRecordIndex) {
             if (r.size < 16 || (r.size - 16) % 4 != 0)
-                damaged(QStringLiteral("a row index is damaged"));
+                in.damaged(QStringLiteral("a row index is damaged"));
             l.indexRecords.push_back(r.offset);
         }
     }
-    l.recordsEnd = static_cast<std::uint32_t>(pos);
-    if (std::any_of(data + pos, data + size, [](std::uint8_t b) { return b != 0; })) {
-        damaged(QStringLiteral("a record is cut short"));
+    l.recordsEnd = static_cast<std::uint32_t>(in.position());
+    if (std::any_of(data + in.position(), data + size, [](std::uint8_t b) { return b != 0; })) {
+        in.damaged(QStringLiteral("a record is cut short"));
     }
     for (const ExistingSheet& s : l.sheets) {
         auto it = std::lower_bound(starts.begin(), starts.end(), s.offset);
         if (it == starts.end() || *it != s.offset ||
             types[it - starts.begin()] != biff::kRecordBof) {
-            damaged(QStringLiteral("the sheet '%1' is not where the workbook says")
-                        .arg(QString::fromStdU16String(s.name)));
+            in.damaged(QStringLiteral("the sheet '%1' is not where the workbook says")
+                           .arg(QString::fromStdU16String(s.name)));
         }
     }
+}
+
+}  // namespace
+
+WorkbookLayout readWorkbook(const std::uint8_t* data, std::size_t size, const QString& display) {
+    if (size >= (std::uint64_t{1} << 31)) {
+        raiseNotWorkbook(display, QStringLiteral("its workbook stream is too large"));
+    }
+    Records in(data, size, display);
+    WorkbookLayout l;
+    readGlobals(in, l);
+    if (l.sst != WorkbookLayout::kNone) readStringStarts(data, size, l, display);
+    readSheets(in, data, size, l);
     return l;
 }
 

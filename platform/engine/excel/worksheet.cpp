@@ -41,11 +41,9 @@ Worksheet::Worksheet(const std::vector<engine::Column>& columns, SharedStrings& 
       strings_(strings),
       xfs_(xfs),
       selected_(selected),
-      widths_(columns.size(), 0),
-      keys_(columns.size()),
-      guids_(columns.size()) {
-    // Room for a full sheet up front (1 MB, one huge page): a large sheet is not
-    // copied on every growth.
+      widths_(columns.size(), 0) {
+    // Room for a full sheet (1 MB): memory not yet used costs nothing, and the
+    // extents are never copied as the sheet grows.
     rows_.reserve(biff::kMaxRows);
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         if (columns_[c].name.size() > biff::kMaxCellChars) {
@@ -95,19 +93,6 @@ void Worksheet::check(const engine::Row& row) const {
 void Worksheet::addRow(const engine::Row& row) {
     check(row);
     rowNumber_ = static_cast<std::uint16_t>(rows_.size());
-    // The row's texts first, so that their lookups in the string table overlap.
-    for (std::size_t c = 0; c < row.size(); ++c) {
-        const engine::Value& v = row[c];
-        if (v.type == engine::Type::Text || v.type == engine::Type::Memo) {
-            keys_[c] = SharedStrings::keyOf(v.text);
-        } else if (v.type == engine::Type::Guid) {
-            guids_[c].assign(engine::guidText(v.bytes).view());
-            keys_[c] = SharedStrings::keyOf(guids_[c]);
-        } else {
-            continue;
-        }
-        strings_.prefetch(keys_[c]);
-    }
     std::uint16_t first = 0;
     std::uint16_t lastPlusOne = 0;
     for (std::size_t c = 0; c < row.size(); ++c) {
@@ -176,10 +161,10 @@ bool Worksheet::encode(std::uint16_t column, const engine::Value& v) {
         }
         case Type::Text:
         case Type::Memo:
-            text(column, v.text, keys_[column]);
+            text(column, v.text);
             return true;
         case Type::Guid:
-            text(column, guids_[column], keys_[column]);
+            text(column, engine::guidText(v.bytes).view());
             return true;
     }
     return false;
@@ -226,9 +211,9 @@ void Worksheet::number(std::uint16_t column, double v, std::uint16_t xf) {
     }
 }
 
-void Worksheet::text(std::uint16_t column, std::u16string_view s, SharedStrings::Key key) {
+void Worksheet::text(std::uint16_t column, std::u16string_view s) {
     std::uint8_t value[4];
-    putU32(value, strings_.add(s, key));
+    putU32(value, strings_.add(s));
     cell(biff::kRecordLabelSst, column, xfs_.general, value, sizeof value);
     widen(column, s.size());
 }

@@ -67,10 +67,7 @@ private:
               const std::uint8_t* value, std::size_t size);
     void number(std::uint16_t column, double v, std::uint16_t xf);
     void date(std::uint16_t column, const engine::DateTime& when);
-    void text(std::uint16_t column, std::u16string_view s, SharedStrings::Key key);
-    void text(std::uint16_t column, std::u16string_view s) {
-        text(column, s, SharedStrings::keyOf(s));
-    }
+    void text(std::uint16_t column, std::u16string_view s);
     void widen(std::uint16_t column, std::size_t chars);
     void finishRow(std::uint16_t first, std::uint16_t lastPlusOne);
     std::vector<ColumnRun> columnRuns() const;
@@ -82,12 +79,9 @@ private:
     CellXfs xfs_;
     bool selected_;
     ChunkedBuffer cells_;
-    LargeVector<RowExtent> rows_;
+    std::vector<RowExtent> rows_;
     std::vector<std::uint16_t> widths_;  // characters, capped
     std::uint16_t rowNumber_ = 0;        // the row being encoded
-    // Per column, for the row being encoded: the text's key, a GUID's text.
-    std::vector<SharedStrings::Key> keys_;
-    std::vector<std::u16string> guids_;
 };
 
 }  // namespace excel

@@ -195,18 +195,11 @@ void PageFile::read(std::uint32_t pg, std::vector<std::uint8_t>& out) const {
 }
 
 std::span<const std::uint8_t> PageFile::page(std::uint32_t pg, PageRun& run,
-                                             std::vector<std::uint8_t>& alone,
-                                             const PageRun* also) const {
+                                             std::vector<std::uint8_t>& alone) const {
     const std::size_t size = format_->pageSize;
     const bool forward = run.last != UINT32_MAX && pg > run.last && pg - run.last <= PageRun::kPages;
     run.last = pg;
     if (pg < run.first || pg - run.first >= run.count) {
-        if (also && pg >= also->first && pg - also->first < also->count) {
-            const std::uint8_t* held =
-                also->bytes.data() + static_cast<std::size_t>(pg - also->first) * size;
-            alone.assign(held, held + size);
-            return alone;
-        }
         if (!forward || pg >= pageCount_) {
             read(pg, alone);
             return alone;

@@ -47,14 +47,9 @@ public:
     // Page pg, read ahead through `run` when pg lies a little past the page asked
     // for last; elsewhere (a jump back or far ahead) read alone into `alone`. The
     // bytes are not copied out of the run: they stay valid until the next call
-    // with the same run or `alone`. A page that `also` (another reader's run in
-    // the same scan) holds is copied from it into `alone` instead of read again:
-    // where a table's data and long-value pages lie interleaved, each page is
-    // then read once. Copied, because the other reader may refill its run while
-    // this page is in use.
+    // with the same run or `alone`.
     std::span<const std::uint8_t> page(std::uint32_t pg, PageRun& run,
-                                       std::vector<std::uint8_t>& alone,
-                                       const PageRun* also = nullptr) const;
+                                       std::vector<std::uint8_t>& alone) const;
 
     [[noreturn]] void corrupt(const QString& what) const;
 

@@ -1,6 +1,5 @@
 #include "table_def.h"
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -130,7 +129,7 @@ bool RowReader::loadNextPage() {
     const Format& f = file_->format();
     while (pageIndex_ < pages_.size()) {
         const std::uint32_t pg = pages_[pageIndex_++];
-        page_ = file_->page(pg, dataRun_, pageAlone_, &lvalRun_);
+        page_ = file_->page(pg, dataRun_, pageAlone_);
         // Usage maps also list pages that no longer hold this table's rows.
         if (page_[0] != kPageData || le32(&page_[kPageTdefPointer]) != def_.tdefPage) continue;
         rowCount_ = le16(&page_[f.dataRowCountOffset]);
@@ -286,7 +285,7 @@ void RowReader::forEachPiece(const ColumnDef& c, const std::uint8_t* p, unsigned
     std::uint32_t ptr = le32(p + 4);
     if (kind == kLongValueSinglePage) {
         if (len == 0) return take(p, 0, true);
-        const auto lval = file_->page(ptr >> 8, lvalRun_, lvalAlone_, &dataRun_);
+        const auto lval = file_->page(ptr >> 8, lvalRun_, lvalAlone_);
         unsigned s = 0, e = 0;
         findRow(*file_, lval, ptr & 0xff, &s, &e);
         if (e - s < len) bad(QStringLiteral("is cut short"));
@@ -298,7 +297,7 @@ void RowReader::forEachPiece(const ColumnDef& c, const std::uint8_t* p, unsigned
     // A chain of pieces: each starts with the pointer to the next.
     for (std::size_t got = 0; got < len;) {
         if (ptr == 0) bad(QStringLiteral("ends before its length"));
-        const auto lval = file_->page(ptr >> 8, lvalRun_, lvalAlone_, &dataRun_);
+        const auto lval = file_->page(ptr >> 8, lvalRun_, lvalAlone_);
         unsigned s = 0, e = 0;
         findRow(*file_, lval, ptr & 0xff, &s, &e);
         if (e - s <= 4) bad(QStringLiteral("has an empty piece"));
@@ -317,44 +316,16 @@ void RowReader::readLongValue(const ColumnDef& c, const std::uint8_t* p, unsigne
 }
 
 void RowReader::readMemo(const ColumnDef& c, const std::uint8_t* p, unsigned n, std::u16string& out) {
-    // A memo in one piece (inline or on one page) is decoded where it lies. The
-    // pieces of a longer one are gathered first, unless they hold Jet 4's plain
-    // UTF-16 (no compression mark in front): those units go straight into the
-    // text, so a memo of several kB is copied once instead of twice.
-    out.clear();
+    // A memo in one piece (inline or on one page) is decoded where it lies; the
+    // pieces of a longer one are gathered first.
     longBytes_.clear();
-    enum { kFirst, kUnits, kGather } mode = kFirst;
-    int carry = -1;  // a unit's low byte at the end of a piece
     forEachPiece(c, p, n, [&](const std::uint8_t* bytes, std::size_t size, bool last) {
-        if (mode == kFirst) {
-            if (last) return text_->decode(bytes, size, out);
-            const bool marked = size < 2 || (bytes[0] == 0xff && bytes[1] == 0xfe);
-            mode = text_->version() == 4 && !marked ? kUnits : kGather;
+        if (last && longBytes_.empty()) return text_->decode(bytes, size, out);
+        longBytes_.append(reinterpret_cast<const char*>(bytes), size);
+        if (last) {
+            text_->decode(reinterpret_cast<const std::uint8_t*>(longBytes_.data()), longBytes_.size(),
+                          out);
         }
-        if (mode == kGather) {
-            longBytes_.append(reinterpret_cast<const char*>(bytes), size);
-            if (last) {
-                text_->decode(reinterpret_cast<const std::uint8_t*>(longBytes_.data()),
-                              longBytes_.size(), out);
-            }
-            return;
-        }
-        if (carry >= 0 && size > 0) {
-            out.push_back(static_cast<char16_t>(carry | bytes[0] << 8));
-            carry = -1;
-            ++bytes;
-            --size;
-        }
-        const std::size_t at = out.size();
-        out.resize(at + size / 2);
-        if constexpr (std::endian::native == std::endian::little) {
-            std::memcpy(out.data() + at, bytes, size / 2 * 2);
-        } else {
-            for (std::size_t i = 0; i < size / 2; ++i) {
-                out[at + i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-            }
-        }
-        if (size % 2 != 0) carry = bytes[size - 1];  // a last odd byte is no character
     });
 }
 

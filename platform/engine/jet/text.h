@@ -17,8 +17,6 @@ public:
     TextDecoder(const TextDecoder&) = delete;
     TextDecoder& operator=(const TextDecoder&) = delete;
 
-    int version() const { return version_; }
-
     // Replaces out with the decoded text; keeps out's capacity.
     void decode(const std::uint8_t* p, std::size_t n, std::u16string& out) const;
 

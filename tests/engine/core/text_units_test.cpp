@@ -1,6 +1,6 @@
-// Text copied between one and two bytes per unit, in blocks where the processor
-// allows: every length around the block sizes and every byte value must come out
-// as the plain loop would make it.
+// Text copied between one and two bytes per unit, in vectors where the compiler
+// makes them: every length around the vector sizes and every byte value must come
+// out unchanged, and nothing past the end be written.
 #include "core/text_units.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Speed and peak memory of a large export: 65,535 records of 13 fields, some of
 // them memos of several kB. Prints seconds, workbook size, peak heap through
-// operator new (the string table's hash slots, a few MB, come from calloc and are
-// not in it) and the process's peak resident size, which holds everything.
+// operator new (every buffer of the writers) and the process's peak resident
+// size, which holds everything.
 //
 //   excel_bench [folder]      (default: /tmp)
 
@@ -41,27 +41,6 @@ void operator delete(void* q) noexcept {
     std::free(p);
 }
 void operator delete(void* q, std::size_t) noexcept { operator delete(q); }
-// Aligned blocks (the writer's 2 MB chunks) carry their size in the block just
-// in front of the aligned one.
-void* operator new(std::size_t n, std::align_val_t a) {
-    const auto align = static_cast<std::size_t>(a);
-    auto* base = static_cast<char*>(std::aligned_alloc(align, n + align));
-    if (!base) throw std::bad_alloc();
-    *reinterpret_cast<std::size_t*>(base + align - 16) = n;
-    std::size_t now = live += n;
-    std::size_t old = peak.load();
-    while (now > old && !peak.compare_exchange_weak(old, now)) {
-    }
-    return base + align;
-}
-void operator delete(void* q, std::align_val_t a) noexcept {
-    if (!q) return;
-    const auto align = static_cast<std::size_t>(a);
-    char* base = static_cast<char*>(q) - align;
-    live -= *reinterpret_cast<std::size_t*>(base + align - 16);
-    std::free(base);
-}
-void operator delete(void* q, std::size_t, std::align_val_t a) noexcept { operator delete(q, a); }
 void* operator new[](std::size_t n) { return operator new(n); }
 void operator delete[](void* q) noexcept { operator delete(q); }
 void operator delete[](void* q, std::size_t) noexcept { operator delete(q); }

@@ -155,48 +155,36 @@ TEST(RecordWriter, UnicodeStringsCompressOnlyWhenEveryCharacterFits) {
               (std::vector<std::uint8_t>{2, 1, 'a', 0, 0xAC, 0x20}));
 }
 
+// A text is stored one byte per character exactly when every unit fits a byte:
+// one wider unit anywhere, at either end of the compiler's vectors, shows.
+TEST(RecordWriter, FitsOneByteSeesAWideUnitAnywhere) {
+    for (std::size_t n = 0; n <= 80; ++n) {
+        std::u16string t(n, u'\0');
+        for (std::size_t i = 0; i < n; ++i) t[i] = static_cast<char16_t>(0x80 + i * 37 % 128);
+        ASSERT_TRUE(fitsOneByte(t)) << n;
+        for (std::size_t at = 0; at < n; ++at) {
+            for (char16_t wide : {u'\u0100', u'\u8000', u'\uFFFF'}) {
+                std::u16string w = t;
+                w[at] = wide;
+                ASSERT_FALSE(fitsOneByte(w)) << n << " " << at;
+            }
+        }
+    }
+}
+
 TEST(ChunkedBuffer, CopiesRangesAcrossChunks) {
     ChunkedBuffer buffer;
-    std::vector<std::uint8_t> data(ChunkedBuffer::kChunkSize * 2 + 123);
+    std::vector<std::uint8_t> data(kChunkSize * 2 + 123);
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i % 251);
     buffer.write(data.data(), 10);
     buffer.write(data.data() + 10, data.size() - 10);
     ASSERT_EQ(buffer.size(), data.size());
-    const std::uint64_t ranges[][2] = {
-        {0, data.size()}, {ChunkedBuffer::kChunkSize - 5, ChunkedBuffer::kChunkSize + 5}, {7, 7}};
+    const std::uint64_t ranges[][2] = {{0, data.size()}, {kChunkSize - 5, kChunkSize + 5}, {7, 7}};
     for (const auto& r : ranges) {
         VectorSink out;
         buffer.copyTo(out, r[0], r[1]);
         EXPECT_EQ(out.bytes, std::vector<std::uint8_t>(data.begin() + r[0], data.begin() + r[1]));
     }
-}
-
-// A vector in large memory keeps its elements across growths from small blocks
-// into huge-page ones; those start on a huge-page boundary.
-TEST(LargeVector, KeepsElementsAcrossTheSwitchToHugePages) {
-    LargeVector<std::uint32_t> v;
-    bool aligned = true;
-    std::vector<std::size_t> capacities;  // each one the vector held
-    for (std::uint32_t i = 0; i < 1'500'000; ++i) {
-        growLarge(v);
-        v.push_back(i * 2654435761u);
-        if (capacities.empty() || capacities.back() != v.capacity())
-            capacities.push_back(v.capacity());
-        if (v.capacity() * sizeof(std::uint32_t) >= kChunkSize / 4) {
-            aligned = aligned && reinterpret_cast<std::uintptr_t>(v.data()) % kChunkSize == 0;
-        }
-    }
-    EXPECT_TRUE(aligned);
-    // Past 4 KB the vector went straight to a whole huge page, then doubled.
-    auto huge = std::find(capacities.begin(), capacities.end(), kChunkSize / sizeof(std::uint32_t));
-    ASSERT_NE(huge, capacities.end());
-    EXPECT_LE(*(huge - 1), 4096 / sizeof(std::uint32_t));
-    for (auto c = huge + 1; c != capacities.end(); ++c) EXPECT_EQ(*c, 2 * *(c - 1));
-    std::uint32_t wrong = 0;
-    for (std::uint32_t i = 0; i < v.size(); ++i) wrong += v[i] != i * 2654435761u;
-    EXPECT_EQ(wrong, 0u);
-    LargeVector<std::uint64_t> zeros(600'000, 0);  // one allocation past the threshold
-    EXPECT_EQ(std::count(zeros.begin(), zeros.end(), 0u), 600'000);
 }
 
 }  // namespace

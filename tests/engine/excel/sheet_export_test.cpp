@@ -270,6 +270,57 @@ TEST(SheetExport, TooLongTextIsRefusedNamingRecordAndField) {
     EXPECT_TRUE(dir.entries().empty());  // gone with the failure, not with the object
 }
 
+// The format's limits at N - 1, N and N + 1: columns (256), characters in a
+// cell (32,767) and in a field name, which becomes a cell of row 1.
+TEST(SheetExport, ColumnsAndCellTextAtTheirLimits) {
+    TempDir dir;
+    struct Case {
+        std::size_t columns;
+        std::size_t valueChars;
+        std::size_t nameChars;
+        int error;  // 0: written
+    };
+    const Case cases[] = {
+        {255, 10, 1, 0},
+        {256, 10, 1, 0},
+        {257, 10, 1, engine::kErrSheetFull},
+        {1, 32766, 1, 0},
+        {1, 32767, 1, 0},
+        {1, 32768, 1, engine::kErrFieldTooLong},
+        {1, 10, 32767, 0},
+        {1, 10, 32768, engine::kErrFieldTooLong},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.columns << " columns, " << c.valueChars
+                                        << " characters, names of " << c.nameChars);
+        const std::string path = dir.file((std::to_string(n++) + ".xls").c_str());
+        const std::vector<Column> columns(c.columns,
+                                          Column{std::u16string(c.nameChars, u'c'), Type::Memo});
+        const Row row(c.columns, text(std::u16string(c.valueChars, u'\u00e8'), Type::Memo));
+        auto write = [&] {
+            excel::SheetExport out(path, u"S", columns);
+            out.addRow(row);
+            out.commit();
+        };
+        if (c.error != 0) {
+            expectError(c.error, write);
+            EXPECT_FALSE(fs::exists(path));
+            continue;
+        }
+        write();
+        QJsonObject doc = readBack(path);
+        expectNoProblems(doc);
+        QJsonObject sheet = doc["sheets"].toArray()[0].toObject();
+        EXPECT_EQ(sheet["ncols"].toInt(), static_cast<int>(c.columns));
+        EXPECT_EQ(sheet["nrows"].toInt(), 2);
+        const int last = static_cast<int>(c.columns) - 1;
+        EXPECT_EQ(cellAt(sheet, 0, last)[3].toString().size(), static_cast<int>(c.nameChars));
+        EXPECT_EQ(cellAt(sheet, 1, last)[3].toString().size(), static_cast<int>(c.valueChars));
+    }
+    EXPECT_EQ(dir.entries().size(), 5u);  // no temporary file left by the refusals
+}
+
 TEST(SheetExport, SheetNameRules) {
     TempDir dir;
     struct Case {
@@ -277,14 +328,25 @@ TEST(SheetExport, SheetNameRules) {
         bool valid;
     };
     const Case cases[] = {
-        {u"Foglio1", true}, {std::u16string(31, u'n'), true},
-        {u"l'anno", true},  {u"Citt\u00e0 \U0001F600", true},
-        {u"", false},       {std::u16string(32, u'n'), false},
-        {u"a:b", false},    {u"a\\b", false},
-        {u"a/b", false},    {u"a?b", false},
-        {u"a*b", false},    {u"a[b", false},
-        {u"a]b", false},    {u"'ab", false},
-        {u"ab'", false},    {u"a\tb", false},
+        {u"Foglio1", true},
+        {std::u16string(31, u'n'), true},
+        {u"n", true},
+        {u"nn", true},
+        {std::u16string(30, u'n'), true},
+        {u"l'anno", true},
+        {u"Citt\u00e0 \U0001F600", true},
+        {u"", false},
+        {std::u16string(32, u'n'), false},
+        {u"a:b", false},
+        {u"a\\b", false},
+        {u"a/b", false},
+        {u"a?b", false},
+        {u"a*b", false},
+        {u"a[b", false},
+        {u"a]b", false},
+        {u"'ab", false},
+        {u"ab'", false},
+        {u"a\tb", false},
     };
     int n = 0;
     for (const Case& c : cases) {

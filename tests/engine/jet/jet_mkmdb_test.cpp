@@ -301,31 +301,6 @@ TEST_F(Written, PagesReadInRunsMatchPagesReadAlone) {
         ASSERT_TRUE(std::equal(inRun.begin(), inRun.end(), alone.begin(), alone.end())) << "page " << pg;
     }
 
-    // Two readers of one scan (a table's data pages and its long values): a page
-    // the other's run holds is taken from it, not read again, and stays intact
-    // when that run moves on.
-    constexpr std::uint32_t kRun = jet::PageRun::kPages;
-    jet::PageRun data, lval;
-    std::vector<std::uint8_t> dataAlone, lvalAlone;
-    file->page(9, lval, lvalAlone, &data);
-    file->page(10, lval, lvalAlone, &data);  // forward: lval's run starts at 10
-    ASSERT_EQ(lval.first, 10u);
-    file->page(11, data, dataAlone, &lval);
-    const auto borrowed = file->page(12, data, dataAlone, &lval);  // forward too
-    EXPECT_EQ(data.count, 0u) << "read again instead of taken from the other run";
-    file->page(10 + kRun - 1, lval, lvalAlone, &data);
-    file->page(10 + kRun + 1, lval, lvalAlone, &data);  // refills lval's run
-    ASSERT_EQ(lval.first, 10 + kRun + 1);
-    file->read(12, alone);
-    EXPECT_TRUE(std::equal(borrowed.begin(), borrowed.end(), alone.begin(), alone.end()));
-    for (std::uint32_t pg : {lval.first, lval.first + 3, lval.first + kRun - 1}) {
-        file->read(pg, alone);
-        const auto got = file->page(pg, data, dataAlone, &lval);
-        EXPECT_TRUE(std::equal(got.begin(), got.end(), alone.begin(), alone.end()))
-            << "page " << pg;
-    }
-    EXPECT_EQ(data.count, 0u);
-
     // Cut to 20 pages: a run that reaches past the new end stops there.
     ASSERT_EQ(::truncate(path.c_str(), 20 * static_cast<off_t>(alone.size())), 0);
     jet::PageRun cut;
