@@ -11,6 +11,7 @@ packages=(
   fonts-dejavu-core                 # the toolkit's default font, which the layout is checked with
   mdbtools mdbtools-dev             # libmdb for reading, mdb-* tools as test oracles
   libgsf-1-dev                      # OLE2 compound files
+  nlohmann-json3-dev                # mkmdb reads its JSON descriptions (build only, header-only)
   libgtest-dev libgmock-dev         # unit tests
   python3 python3-xlrd python3-olefile   # independent workbook readers for tests
   xvfb xauth xdotool                # end-to-end checks in a real X server
