@@ -126,7 +126,7 @@ TEST(MkmdbStructure, WidestTableWithLongestNamesReadsBack) {
 // page, or a chain of pages.
 TEST(MkmdbStructure, LongValuesOfEverySizeReadBackExactly) {
     MKMDB_REQUIRE_READERS();
-    const std::vector<std::size_t> sizes = {0, 1, 100, 256, 257, 1000, 4000, 4080, 4081, 10000, 100000, 300000};
+    const std::vector<std::size_t> sizes = {0, 1, 100, 255, 256, 257, 1000, 4000, 4079, 4080, 4081, 10000, 100000, 300000};
     mkmdb::Database db;
     auto& table = db.addTable("Lunghi", {{"N", Type::Long, {}},
                                          {"Nota", Type::Memo, {}},
