@@ -1,12 +1,15 @@
 #include "exact_json.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace mkmdb {
 
 namespace {
 
-// nlohmann's own document builder, except for numbers it would round to a
-// double: those keep their text, stored as a binary value, which no JSON text
-// can otherwise produce.
+// nlohmann's own document builder (the one json::parse uses), except for
+// numbers it would round to a double: those keep their text, stored as a
+// binary value, which no JSON text can otherwise produce.
 class ExactBuilder : public nlohmann::detail::json_sax_dom_parser<Json> {
 public:
     using json_sax_dom_parser::json_sax_dom_parser;

@@ -207,9 +207,9 @@ auto fromText(const Value& v, const char* what, Parse parse) {
 }
 
 std::int64_t currencyUnits(const Value& v) {
-    std::int64_t units = 0;
     if (v.kind() == Value::Kind::Currency) return v.integer();
     if (v.kind() == Value::Kind::Integer) {
+        std::int64_t units = 0;
         if (__builtin_mul_overflow(v.integer(), std::int64_t{10000}, &units))
             throw std::invalid_argument("the amount is too large for Currency");
         return units;
