@@ -12,6 +12,7 @@ packages=(
   mdbtools mdbtools-dev             # libmdb for reading, mdb-* tools as test oracles
   libgsf-1-dev                      # OLE2 compound files
   libxxhash-dev                     # the workbook string table's hash (XXH3)
+  nlohmann-json3-dev                # mkmdb reads its JSON descriptions (build only, header-only)
   libgtest-dev libgmock-dev         # unit tests
   python3 python3-xlrd python3-olefile   # independent workbook readers for tests
   xvfb xauth xdotool                # end-to-end checks in a real X server

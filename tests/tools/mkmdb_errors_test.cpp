@@ -81,7 +81,19 @@ std::vector<BadCase> badCases() {
         {"row too large",
          R"({"tables":[{"name":"T","columns":[{"name":"A","type":"Binary"},{"name":"B","type":"Binary"}, {"name":"C","type":"Binary"},{"name":"D","type":"Binary"}, {"name":"E","type":"Binary"},{"name":"F","type":"Text","size":255,"compressed":false}, {"name":"G","type":"Text","size":255,"compressed":false},{"name":"H","type":"Text","size":255,"compressed":false}, {"name":"I","type":"Text","size":255,"compressed":false},{"name":"J","type":"Text","size":255,"compressed":false},{"name":"K","type":"Text","size":255,"compressed":false}],"rows":[[{"repeat":{"hex":"01"},"count":255},{"repeat":{"hex":"01"},"count":255},{"repeat":{"hex":"01"},"count":255},{"repeat":{"hex":"01"},"count":255},{"repeat":{"hex":"01"},"count":255},{"repeat":"x","count":255},{"repeat":"x","count":255},{"repeat":"x","count":255},{"repeat":"x","count":255},{"repeat":"x","count":255},{"repeat":"x","count":255}]]}]})",
          {"table \"T\", row 1", "a Jet 4 row holds at most 4080"}},
-        {"invalid JSON", "{\"tables\": [\n  {\"name\": \"T\",}\n]}", {"not valid JSON", "line 2"}},
+        {"Long past its end",
+         R"({"tables":[{"name":"T","columns":[{"name":"L","type":"Long"}],"rows":[[2147483647],[2147483648]]}]})",
+         {"table \"T\", column \"L\", row 2", "from -2147483648 to 2147483647"}},
+        {"Long past 64 bits",
+         R"({"tables":[{"name":"T","columns":[{"name":"L","type":"Long"}],"rows":[[9223372036854775808]]}]})",
+         {"column \"L\", row 1", "whole number"}},
+        {"Currency past its end",
+         R"({"tables":[{"name":"T","columns":[{"name":"V","type":"Currency"}],"rows":[[-922337203685477.5809]]}]})",
+         {"column \"V\", row 1", "too large for Currency"}},
+        {"whole Currency past its end",
+         R"({"tables":[{"name":"T","columns":[{"name":"V","type":"Currency"}],"rows":[[922337203685478]]}]})",
+         {"column \"V\", row 1", "too large for Currency"}},
+        {"invalid JSON", "{\"tables\": [\n  {\"name\": \"T\",}\n]}", {"not valid JSON", "line 2, column 16"}},
         {"unknown property", R"({"tabels":[]})", {"unknown property \"tabels\""}},
     };
 }
@@ -155,7 +167,7 @@ TEST(MkmdbErrors, CommandLineWritesAReadableDatabase) {
                           shellQuote(output.string()) + " 2>&1");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("1 tables, 2 rows"), std::string::npos) << r.out;
-    std::vector<mkmdb::json::Value> rows = mdbJsonRows(output, "Città");
+    std::vector<mkmdb::Json> rows = mdbJsonRows(output, "Città");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(mdbtoolsText(rows[0], "Nome"), "Milano");
     EXPECT_EQ(mdbtoolsText(rows[0], "Abitanti"), "1371498");

@@ -11,7 +11,7 @@
 namespace {
 
 using namespace mkmdb_test;
-using mkmdb::json::Value;
+using mkmdb::Json;
 
 std::string hexDigitsLower(const std::string& s) {
     std::string out;
@@ -39,7 +39,7 @@ T fromHex(const std::string& tagged) {
 }
 
 // Compares one value as the two readers print it; returns "" when they agree.
-std::string disagreement(const std::string& type, const Value& reader, const std::string& tool) {
+std::string disagreement(const std::string& type, const Json& reader, const std::string& tool) {
     std::string r = scalarText(reader);
     if (r == "null" || r == "u:" || r == "b:") return tool == "null" ? "" : "mdbtools has " + tool;
     if (tool == "null") return "mdbtools has no value, mdb-reader has " + r;
@@ -67,32 +67,32 @@ protected:
     }
     TempDir dir_;
     std::filesystem::path path_;
-    Value dump_;
+    Json dump_;
 };
 
 TEST_F(MkmdbExample, ClientiIsTheAlphabeticallyFirstUserTable) {
     std::vector<std::string> names;
-    for (const Value& v : dump_.find("userTables")->items) names.push_back(v.text);
+    for (const Json& v : dump_.at("userTables")) names.push_back(scalarText(v));
     EXPECT_EQ(names, (std::vector<std::string>{"Clienti", "Ordini", "Prodotti"}));
     CommandResult tables = run("mdb-tables -1 " + shellQuote(path_.string()));
     EXPECT_EQ(tables.out, "Clienti\nOrdini\nProdotti\n");
-    const Value* tablesByName = dump_.find("tables");
-    EXPECT_EQ(tablesByName->find("Clienti")->find("rows")->items.size(), 300u);
-    EXPECT_EQ(tablesByName->find("Ordini")->find("rows")->items.size(), 600u);
-    EXPECT_EQ(tablesByName->find("Prodotti")->find("rows")->items.size(), 20u);
+    const Json& tablesByName = dump_.at("tables");
+    EXPECT_EQ(tablesByName.at("Clienti").at("rows").size(), 300u);
+    EXPECT_EQ(tablesByName.at("Ordini").at("rows").size(), 600u);
+    EXPECT_EQ(tablesByName.at("Prodotti").at("rows").size(), 20u);
 }
 
 TEST_F(MkmdbExample, OrdersReferToExistingCustomersAndProducts) {
-    const Value* tables = dump_.find("tables");
+    const Json& tables = dump_.at("tables");
     std::set<std::string> clienti, prodotti;
-    for (const Value& r : tables->find("Clienti")->find("rows")->items) clienti.insert(r.items[0].text);
-    for (const Value& r : tables->find("Prodotti")->find("rows")->items) prodotti.insert(r.items[0].text);
-    for (const Value& r : tables->find("Ordini")->find("rows")->items) {
-        EXPECT_TRUE(clienti.count(r.items[1].text)) << "Cliente " << r.items[1].text;
-        EXPECT_TRUE(prodotti.count(r.items[3].text)) << "Prodotto " << r.items[3].text;
+    for (const Json& r : tables.at("Clienti").at("rows")) clienti.insert(scalarText(r[0]));
+    for (const Json& r : tables.at("Prodotti").at("rows")) prodotti.insert(scalarText(r[0]));
+    for (const Json& r : tables.at("Ordini").at("rows")) {
+        EXPECT_TRUE(clienti.count(scalarText(r[1]))) << "Cliente " << scalarText(r[1]);
+        EXPECT_TRUE(prodotti.count(scalarText(r[3]))) << "Prodotto " << scalarText(r[3]);
         // Shipped orders leave after they were placed.
-        if (r.items[8].kind != Value::Kind::Null) {
-            EXPECT_GT(std::stod(r.items[8].text), std::stod(r.items[2].text) - 86400000);
+        if (!r[8].is_null()) {
+            EXPECT_GT(std::stod(scalarText(r[8])), std::stod(scalarText(r[2])) - 86400000);
         }
     }
 }
@@ -100,25 +100,25 @@ TEST_F(MkmdbExample, OrdersReferToExistingCustomersAndProducts) {
 TEST_F(MkmdbExample, BothReadersAgreeOnEveryValue) {
     for (const char* name : {"Clienti", "Ordini", "Prodotti"}) {
         SCOPED_TRACE(name);
-        const Value* t = dump_.find("tables")->find(name);
-        const auto& columns = t->find("columns")->items;
-        const auto& rows = t->find("rows")->items;
-        std::vector<Value> toolRows = mdbJsonRows(path_, name);
+        const Json& t = dump_.at("tables").at(name);
+        const auto& columns = t.at("columns");
+        const auto& rows = t.at("rows");
+        std::vector<Json> toolRows = mdbJsonRows(path_, name);
         ASSERT_EQ(toolRows.size(), rows.size());
         int compared = 0;
         for (std::size_t i = 0; i < rows.size(); ++i) {
             for (std::size_t c = 0; c < columns.size(); ++c) {
-                const std::string& column = columns[c].find("name")->text;
-                const std::string& type = columns[c].find("type")->text;
+                std::string column = columns[c].at("name").get<std::string>();
+                std::string type = columns[c].at("type").get<std::string>();
                 std::string tool = mdbtoolsText(toolRows[i], column);
                 if (type == "repid") {
-                    std::string r = hexDigitsLower(rows[i].items[c].text);
+                    std::string r = hexDigitsLower(scalarText(rows[i][c]));
                     std::string text;
                     for (std::size_t k = 2; k + 1 < tool.size(); k += 2)
                         text.push_back(static_cast<char>(std::stoi(tool.substr(k, 2), nullptr, 16)));
                     EXPECT_EQ(r, hexDigitsLower(text)) << column << " row " << i + 1;
                 } else {
-                    EXPECT_EQ(disagreement(type, rows[i].items[c], tool), "") << column << " row " << i + 1;
+                    EXPECT_EQ(disagreement(type, rows[i][c], tool), "") << column << " row " << i + 1;
                 }
                 ++compared;
             }

@@ -9,7 +9,7 @@ namespace {
 
 using namespace mkmdb_test;
 using mkmdb::Type;
-using mkmdb::json::Value;
+using mkmdb::Json;
 
 TEST(MkmdbJet3, CatalogueAndValuesReadBackInBothReaders) {
     MKMDB_REQUIRE_READERS();
@@ -29,15 +29,15 @@ TEST(MkmdbJet3, CatalogueAndValuesReadBackInBothReaders) {
               "MSysObjects\nMSysACEs\nMSysQueries\nMSysRelationships\nCittà\n");
     EXPECT_EQ(std::filesystem::file_size(path) % 2048, 0u);
 
-    Value dump = readerDump(path);
-    EXPECT_EQ(scalarText(*dump.find("password")), "vecchio");
-    const auto& rows = dump.find("tables")->find("Città")->find("rows")->items;
+    Json dump = readerDump(path);
+    EXPECT_EQ(scalarText(dump.at("password")), "vecchio");
+    const auto& rows = dump.at("tables").at("Città").at("rows");
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].items[0].text, u(u"Forlì"));
-    EXPECT_EQ(scalarText(rows[0].items[1]), "117946");
-    EXPECT_EQ(rows[0].items[2].text, u(u"€ – “virgolette”"));
-    EXPECT_EQ(scalarText(rows[1].items[1]), "null");
-    std::vector<Value> toolRows = mdbJsonRows(path, "Città");
+    EXPECT_EQ(scalarText(rows[0][0]), u(u"Forlì"));
+    EXPECT_EQ(scalarText(rows[0][1]), "117946");
+    EXPECT_EQ(scalarText(rows[0][2]), u(u"€ – “virgolette”"));
+    EXPECT_EQ(scalarText(rows[1][1]), "null");
+    std::vector<Json> toolRows = mdbJsonRows(path, "Città");
     ASSERT_EQ(toolRows.size(), 2u);
     EXPECT_EQ(mdbtoolsText(toolRows[0], "Nome"), "Forlì");
     EXPECT_EQ(mdbtoolsText(toolRows[0], "Nota"), "€ – “virgolette”");
@@ -67,15 +67,15 @@ TEST(MkmdbJet3, LongValuesInAllThreePlaces) {
     EXPECT_GT(stats.inlineLongValues, 0u);
     EXPECT_GT(stats.singlePageLongValues, 0u);
     EXPECT_GT(stats.chainedLongValues, 0u);
-    Value dump = readerDump(path, "--table Lunghi");
-    const auto& rows = dump.find("tables")->find("Lunghi")->find("rows")->items;
+    Json dump = readerDump(path, "--table Lunghi");
+    const auto& rows = dump.at("tables").at("Lunghi").at("rows");
     ASSERT_EQ(rows.size(), sizes.size());
-    std::vector<Value> toolRows = mdbJsonRows(path, "Lunghi");
+    std::vector<Json> toolRows = mdbJsonRows(path, "Lunghi");
     ASSERT_EQ(toolRows.size(), sizes.size());
     for (std::size_t i = 0; i < sizes.size(); ++i) {
         SCOPED_TRACE("size " + std::to_string(sizes[i]));
-        EXPECT_EQ(rows[i].items[0].text, u(std::u16string(texts[i].begin(), texts[i].end())));
-        EXPECT_EQ(rows[i].items[1].text, b(blobs[i]));
+        EXPECT_EQ(scalarText(rows[i][0]), u(std::u16string(texts[i].begin(), texts[i].end())));
+        EXPECT_EQ(scalarText(rows[i][1]), b(blobs[i]));
         if (sizes[i] > 0) {
             EXPECT_EQ(mdbtoolsText(toolRows[i], "Testo"), texts[i]);
             EXPECT_EQ(mdbtoolsText(toolRows[i], "Dati"), b(blobs[i]));
@@ -101,10 +101,10 @@ TEST(MkmdbJet3, LargeTableUsesUsageMapPages) {
     mkmdb::WriteStats stats = mkmdb::write(db, path);
     EXPECT_GT(stats.pages, static_cast<std::uint64_t>(kRows));
 
-    Value objects = readerDump(path, "--table MSysObjects");
+    Json objects = readerDump(path, "--table MSysObjects");
     std::uint32_t tdef = 0;
-    for (const auto& row : objects.find("tables")->find("MSysObjects")->find("rows")->items)
-        if (row.items[2].text == u(u"Grande")) tdef = static_cast<std::uint32_t>(std::stoul(row.items[0].text));
+    for (const auto& row : objects.at("tables").at("MSysObjects").at("rows"))
+        if (scalarText(row[2]) == u(u"Grande")) tdef = static_cast<std::uint32_t>(std::stoul(scalarText(row[0])));
     ASSERT_NE(tdef, 0u);
     std::ifstream in(path, std::ios::binary);
     std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -115,8 +115,8 @@ TEST(MkmdbJet3, LargeTableUsesUsageMapPages) {
     std::size_t offset = (byte(page * 2048 + 10 + 2 * row) | byte(page * 2048 + 11 + 2 * row) << 8) & 0x1FFF;
     EXPECT_EQ(byte(page * 2048 + offset), 1) << "usage map type";
 
-    Value dump = readerDump(path, "--table Grande --fingerprint");
-    EXPECT_EQ(scalarText(*dump.find("tables")->find("Grande")->find("rowsRead")), std::to_string(kRows));
+    Json dump = readerDump(path, "--table Grande --fingerprint");
+    EXPECT_EQ(scalarText(dump.at("tables").at("Grande").at("rowsRead")), std::to_string(kRows));
     CommandResult last = run("mdb-export -H " + shellQuote(path.string()) + " Grande | tail -1 | cut -d, -f1");
     EXPECT_EQ(last.out, std::to_string(kRows - 1) + "\n");
     CommandResult count = run("mdb-export -H " + shellQuote(path.string()) + " Grande | wc -l");

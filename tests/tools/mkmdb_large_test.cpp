@@ -136,11 +136,11 @@ int usageMapType(const std::string& file, std::uint32_t tdefPage) {
 TEST_F(MkmdbLarge, SpansEnoughPagesToNeedUsageMapPages) {
     MKMDB_REQUIRE_READERS();
     EXPECT_EQ(stats_.rows, kRows + 2);
-    mkmdb::json::Value dump = readerDump(path_, "--table MSysObjects");
+    mkmdb::Json dump = readerDump(path_, "--table MSysObjects");
     std::uint32_t grande = 0, piccola = 0;
-    for (const auto& row : dump.find("tables")->find("MSysObjects")->find("rows")->items) {
-        if (row.items[2].text == utf16Of("Grande")) grande = static_cast<std::uint32_t>(std::stoul(row.items[0].text));
-        if (row.items[2].text == utf16Of("Piccola")) piccola = static_cast<std::uint32_t>(std::stoul(row.items[0].text));
+    for (const auto& row : dump.at("tables").at("MSysObjects").at("rows")) {
+        if (scalarText(row[2]) == utf16Of("Grande")) grande = static_cast<std::uint32_t>(std::stoul(scalarText(row[0])));
+        if (scalarText(row[2]) == utf16Of("Piccola")) piccola = static_cast<std::uint32_t>(std::stoul(scalarText(row[0])));
     }
     ASSERT_NE(grande, 0u);
     std::ifstream in(path_, std::ios::binary);
@@ -187,11 +187,10 @@ TEST_F(MkmdbLarge, MdbtoolsReadsEveryValue) {
 
 TEST_F(MkmdbLarge, MdbReaderReadsEveryValue) {
     MKMDB_REQUIRE_READERS();
-    mkmdb::json::Value dump = readerDump(path_, "--table Grande --fingerprint");
-    const mkmdb::json::Value* t = dump.find("tables")->find("Grande");
-    ASSERT_NE(t, nullptr);
-    EXPECT_EQ(scalarText(*t->find("rowCount")), std::to_string(kRows));
-    EXPECT_EQ(scalarText(*t->find("rowsRead")), std::to_string(kRows));
+    mkmdb::Json dump = readerDump(path_, "--table Grande --fingerprint");
+    const mkmdb::Json& t = dump.at("tables").at("Grande");
+    EXPECT_EQ(scalarText(t.at("rowCount")), std::to_string(kRows));
+    EXPECT_EQ(scalarText(t.at("rowsRead")), std::to_string(kRows));
 
     std::uint32_t prints[10] = {};
     for (std::uint64_t i = 0; i < kRows; ++i) {
@@ -210,10 +209,10 @@ TEST_F(MkmdbLarge, MdbReaderReadsEveryValue) {
         };
         for (int c = 0; c < 10; ++c) prints[c] = prints[c] * 31u + fnv(tokens[c]);
     }
-    const auto& got = t->find("fingerprints")->items;
+    const auto& got = t.at("fingerprints");
     ASSERT_EQ(got.size(), 10u);
     std::vector<mkmdb::Column> cols = columns();
-    for (int c = 0; c < 10; ++c) EXPECT_EQ(got[c].text, std::to_string(prints[c])) << cols[c].name;
+    for (int c = 0; c < 10; ++c) EXPECT_EQ(scalarText(got[c]), std::to_string(prints[c])) << cols[c].name;
 }
 
 }  // namespace

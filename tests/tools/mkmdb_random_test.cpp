@@ -197,16 +197,16 @@ TEST_P(MkmdbRandom, RandomTablesReadBackExactly) {
             continue;
         }
         ++written;
-        mkmdb::json::Value dump = readerDump(path, "--table Casuale");
-        const auto& got = dump.find("tables")->find("Casuale")->find("rows")->items;
+        mkmdb::Json dump = readerDump(path, "--table Casuale");
+        const auto& got = dump.at("tables").at("Casuale").at("rows");
         ASSERT_EQ(got.size(), rows.size());
-        std::vector<mkmdb::json::Value> toolRows = mdbJsonRows(path, "Casuale");
+        std::vector<mkmdb::Json> toolRows = mdbJsonRows(path, "Casuale");
         ASSERT_EQ(toolRows.size(), rows.size());
         int mismatches = 0;
         for (std::size_t r = 0; r < rows.size(); ++r) {
             for (std::size_t c = 0; c < columns.size(); ++c) {
                 const Cell& want = rows[r][c];
-                std::string reader = scalarText(got[r].items[c]);
+                std::string reader = scalarText(got[r][c]);
                 if (reader != want.reader && ++mismatches <= 5)
                     ADD_FAILURE() << columns[c].name << " (type " << static_cast<int>(columns[c].type) << ") row "
                                   << r + 1 << ": mdb-reader " << reader.substr(0, 200) << " want "

@@ -9,7 +9,7 @@ namespace {
 
 using namespace mkmdb_test;
 using mkmdb::Type;
-using mkmdb::json::Value;
+using mkmdb::Json;
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
@@ -23,9 +23,9 @@ std::vector<std::string> lines(const std::string& text) {
     return out;
 }
 
-std::vector<std::string> texts(const Value& array) {
+std::vector<std::string> texts(const Json& array) {
     std::vector<std::string> out;
-    for (const Value& v : array.items) out.push_back(v.text);
+    for (const Json& v : array) out.push_back(scalarText(v));
     return out;
 }
 
@@ -52,15 +52,14 @@ TEST(MkmdbStructure, CatalogueListsUserAndSystemTablesLikeARealDatabase) {
     expectAll.insert(expectAll.end(), names.begin(), names.end());
     EXPECT_EQ(lines(all.out), expectAll);
 
-    Value dump = readerDump(path);
-    EXPECT_EQ(texts(*dump.find("userTables")), names);
-    EXPECT_EQ(texts(*dump.find("systemTables")), system);
+    Json dump = readerDump(path);
+    EXPECT_EQ(texts(dump.at("userTables")), names);
+    EXPECT_EQ(texts(dump.at("systemTables")), system);
     // The system tables open as tables too, MSysObjects with a row per object.
-    const Value* objects = dump.find("tables")->find("MSysObjects");
-    ASSERT_NE(objects, nullptr);
-    EXPECT_EQ(objects->find("rows")->items.size(), 12u + names.size());
+    const Json& objects = dump.at("tables").at("MSysObjects");
+    EXPECT_EQ(objects.at("rows").size(), 12u + names.size());
     for (const std::string& n : names) {
-        std::vector<Value> rows = mdbJsonRows(path, n);
+        std::vector<Json> rows = mdbJsonRows(path, n);
         ASSERT_EQ(rows.size(), 1u) << n;
         EXPECT_EQ(mdbtoolsText(rows[0], "Id"), "1");
     }
@@ -79,10 +78,10 @@ TEST(MkmdbStructure, ManyTablesAllReachTheCatalogue) {
     auto path = dir.file("tante.mdb");
     mkmdb::write(db, path);
     EXPECT_EQ(lines(run("mdb-tables -1 " + shellQuote(path.string())).out), names);
-    Value dump = readerDump(path, "--table MSysObjects");
-    EXPECT_EQ(texts(*dump.find("userTables")), names);
-    EXPECT_EQ(dump.find("tables")->find("MSysObjects")->find("rows")->items.size(), 12u + names.size());
-    std::vector<Value> last = mdbJsonRows(path, names.back());
+    Json dump = readerDump(path, "--table MSysObjects");
+    EXPECT_EQ(texts(dump.at("userTables")), names);
+    EXPECT_EQ(dump.at("tables").at("MSysObjects").at("rows").size(), 12u + names.size());
+    std::vector<Json> last = mdbJsonRows(path, names.back());
     ASSERT_EQ(last.size(), 1u);
     EXPECT_EQ(mdbtoolsText(last[0], "N"), "599");
 }
@@ -105,20 +104,20 @@ TEST(MkmdbStructure, WidestTableWithLongestNamesReadsBack) {
     auto path = dir.file("larga.mdb");
     mkmdb::write(db, path);
 
-    Value dump = readerDump(path, "--table Larga");
-    const Value* t = dump.find("tables")->find("Larga");
-    const auto& readColumns = t->find("columns")->items;
+    Json dump = readerDump(path, "--table Larga");
+    const Json& t = dump.at("tables").at("Larga");
+    const auto& readColumns = t.at("columns");
     ASSERT_EQ(readColumns.size(), 255u);
-    const auto& rows = t->find("rows")->items;
+    const auto& rows = t.at("rows");
     ASSERT_EQ(rows.size(), 2u);
-    std::vector<Value> toolRows = mdbJsonRows(path, "Larga");
+    std::vector<Json> toolRows = mdbJsonRows(path, "Larga");
     ASSERT_EQ(toolRows.size(), 2u);
     for (int i = 0; i < 255; ++i) {
-        EXPECT_EQ(readColumns[i].find("name")->text, columns[i].name);
+        EXPECT_EQ(readColumns[i].at("name").get<std::string>(), columns[i].name);
         std::string expectTool = i % 3 == 0 ? std::to_string(i) : std::to_string(i * 1000);
         std::string expectReader = i % 3 == 0 ? u(mkmdb::utf8ToUtf16(std::to_string(i))) : expectTool;
-        EXPECT_EQ(scalarText(rows[0].items[i]), expectReader) << columns[i].name;
-        EXPECT_EQ(scalarText(rows[1].items[i]), "null") << columns[i].name;
+        EXPECT_EQ(scalarText(rows[0][i]), expectReader) << columns[i].name;
+        EXPECT_EQ(scalarText(rows[1][i]), "null") << columns[i].name;
         EXPECT_EQ(mdbtoolsText(toolRows[0], columns[i].name), expectTool) << columns[i].name;
     }
 }
@@ -127,7 +126,7 @@ TEST(MkmdbStructure, WidestTableWithLongestNamesReadsBack) {
 // page, or a chain of pages.
 TEST(MkmdbStructure, LongValuesOfEverySizeReadBackExactly) {
     MKMDB_REQUIRE_READERS();
-    const std::vector<std::size_t> sizes = {0, 1, 100, 256, 257, 1000, 4000, 4080, 4081, 10000, 100000, 300000};
+    const std::vector<std::size_t> sizes = {0, 1, 100, 255, 256, 257, 1000, 4000, 4079, 4080, 4081, 10000, 100000, 300000};
     mkmdb::Database db;
     auto& table = db.addTable("Lunghi", {{"N", Type::Long, {}},
                                          {"Nota", Type::Memo, {}},
@@ -159,17 +158,17 @@ TEST(MkmdbStructure, LongValuesOfEverySizeReadBackExactly) {
     EXPECT_GT(stats.chainedLongValues, 0u);
     EXPECT_EQ(stats.inlineLongValues + stats.singlePageLongValues + stats.chainedLongValues, 3 * sizes.size());
 
-    Value dump = readerDump(path, "--table Lunghi");
-    const auto& rows = dump.find("tables")->find("Lunghi")->find("rows")->items;
+    Json dump = readerDump(path, "--table Lunghi");
+    const auto& rows = dump.at("tables").at("Lunghi").at("rows");
     ASSERT_EQ(rows.size(), sizes.size());
     for (std::size_t i = 0; i < sizes.size(); ++i) {
         SCOPED_TRACE("size " + std::to_string(sizes[i]));
-        EXPECT_EQ(rows[i].items[1].text, u(narrow[i]));
-        EXPECT_EQ(rows[i].items[2].text, u(wide[i]));
-        EXPECT_EQ(rows[i].items[3].text, b(blobs[i]));
+        EXPECT_EQ(scalarText(rows[i][1]), u(narrow[i]));
+        EXPECT_EQ(scalarText(rows[i][2]), u(wide[i]));
+        EXPECT_EQ(scalarText(rows[i][3]), b(blobs[i]));
     }
     // mdbtools binds values into a 200,000-byte buffer: compare up to that.
-    std::vector<Value> toolRows = mdbJsonRows(path, "Lunghi");
+    std::vector<Json> toolRows = mdbJsonRows(path, "Lunghi");
     ASSERT_EQ(toolRows.size(), sizes.size());
     for (std::size_t i = 0; i < sizes.size(); ++i) {
         if (sizes[i] == 0 || sizes[i] > 60000) continue;
@@ -202,11 +201,11 @@ TEST(MkmdbStructure, RowsThatOverflowAPageMoveTheirLongValuesOut) {
     mkmdb::WriteStats stats = mkmdb::write(db, path);
     EXPECT_GT(stats.singlePageLongValues, 0u);
     EXPECT_GT(stats.inlineLongValues, 0u);
-    Value dump = readerDump(path, "--table Piena");
-    const auto& rows = dump.find("tables")->find("Piena")->find("rows")->items;
+    Json dump = readerDump(path, "--table Piena");
+    const auto& rows = dump.at("tables").at("Piena").at("rows");
     ASSERT_EQ(rows.size(), 1u);
     for (int i = 0; i < 20; ++i)
-        EXPECT_EQ(rows[0].items[i].text, u(std::u16string(100, static_cast<char16_t>(u'A' + i))));
+        EXPECT_EQ(scalarText(rows[0][i]), u(std::u16string(100, static_cast<char16_t>(u'A' + i))));
 }
 
 // A row of one Boolean is three bytes: far more would fit in a page than a
@@ -220,13 +219,13 @@ TEST(MkmdbStructure, TinyRowsStopAt255PerPage) {
     auto path = dir.file("minima.mdb");
     mkmdb::WriteStats stats = mkmdb::write(db, path);
     EXPECT_GE(stats.pages, 8u + 2000 / 255);
-    Value dump = readerDump(path, "--table Minima");
-    const auto& rows = dump.find("tables")->find("Minima")->find("rows")->items;
+    Json dump = readerDump(path, "--table Minima");
+    const auto& rows = dump.at("tables").at("Minima").at("rows");
     ASSERT_EQ(rows.size(), 2000u);
-    std::vector<Value> toolRows = mdbJsonRows(path, "Minima");
+    std::vector<Json> toolRows = mdbJsonRows(path, "Minima");
     ASSERT_EQ(toolRows.size(), 2000u);
     for (int i = 0; i < 2000; ++i) {
-        EXPECT_EQ(scalarText(rows[i].items[0]), i % 3 == 0 ? "true" : "false") << i;
+        EXPECT_EQ(scalarText(rows[i][0]), i % 3 == 0 ? "true" : "false") << i;
         EXPECT_EQ(mdbtoolsText(toolRows[i], "Sì"), i % 3 == 0 ? "1" : "0") << i;
     }
 }
@@ -241,8 +240,8 @@ TEST(MkmdbStructure, PasswordIsStoredMaskedInTheHeader) {
         db.addTable("T", {{"Id", Type::Long, {}}}).addRow({7});
         auto path = dir.file("password.mdb");
         mkmdb::write(db, path);
-        Value dump = readerDump(path);
-        EXPECT_EQ(scalarText(*dump.find("password")), password.empty() ? "null" : password);
+        Json dump = readerDump(path);
+        EXPECT_EQ(scalarText(dump.at("password")), password.empty() ? "null" : password);
         // The password must not appear in clear.
         std::ifstream in(path, std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

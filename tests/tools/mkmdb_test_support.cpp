@@ -9,7 +9,7 @@
 namespace mkmdb_test {
 
 namespace fs = std::filesystem;
-using mkmdb::json::Value;
+using mkmdb::Json;
 
 TempDir::TempDir() {
     std::string pattern = (fs::temp_directory_path() / "mkmdb-test-XXXXXX").string();
@@ -57,37 +57,34 @@ bool haveReaders() {
     return have;
 }
 
-Value readerDump(const fs::path& db, const std::string& extraArgs) {
+Json readerDump(const fs::path& db, const std::string& extraArgs) {
     std::string nodeDir = std::string(CONVERTI_SOURCE_DIR) + "/tests/node";
     CommandResult r = run("cd " + shellQuote(nodeDir) + " && node --max-old-space-size=4096 dump.mjs " +
                           shellQuote(db.string()) + " " + extraArgs);
     if (r.status != 0) throw std::runtime_error("mdb-reader could not read " + db.string() + ": " + r.out);
-    return mkmdb::json::parse(r.out);
+    return mkmdb::parseExactJson(r.out);
 }
 
-std::vector<Value> mdbJsonRows(const fs::path& db, const std::string& table) {
+std::vector<Json> mdbJsonRows(const fs::path& db, const std::string& table) {
     CommandResult r =
         run("mdb-json -T '%Y-%m-%d %H:%M:%S' " + shellQuote(db.string()) + " " + shellQuote(table) + " 2>&1");
     if (r.status != 0) throw std::runtime_error("mdb-json failed on " + db.string() + ": " + r.out);
-    std::vector<Value> rows;
+    std::vector<Json> rows;
     std::size_t start = 0;
     while (start < r.out.size()) {
         std::size_t end = r.out.find('\n', start);
         if (end == std::string::npos) end = r.out.size();
-        if (end > start) rows.push_back(mkmdb::json::parse(std::string_view(r.out).substr(start, end - start)));
+        if (end > start) rows.push_back(mkmdb::parseExactJson(std::string_view(r.out).substr(start, end - start)));
         start = end + 1;
     }
     return rows;
 }
 
-std::string scalarText(const Value& v) {
-    switch (v.kind) {
-        case Value::Kind::Null: return "null";
-        case Value::Kind::Boolean: return v.boolean ? "true" : "false";
-        case Value::Kind::Number:
-        case Value::Kind::String: return v.text;
-        default: return "<composite>";
-    }
+std::string scalarText(const Json& v) {
+    if (v.is_string()) return v.get<std::string>();
+    if (mkmdb::isNumber(v)) return mkmdb::numberText(v);
+    if (v.is_null() || v.is_boolean()) return v.dump();
+    return "<composite>";
 }
 
 namespace {
@@ -116,13 +113,10 @@ std::string base64Decode(const std::string& in) {
 
 }  // namespace
 
-std::string mdbtoolsText(const Value& row, const std::string& column) {
-    const Value* v = row.find(column);
-    if (!v) return "null";
-    if (v->kind == Value::Kind::Object) {
-        const Value* data = v->find("$binary");
-        return data ? b(base64Decode(data->text)) : "<object>";
-    }
+std::string mdbtoolsText(const Json& row, const std::string& column) {
+    auto v = row.find(column);
+    if (v == row.end()) return "null";
+    if (v->is_object()) return v->contains("$binary") ? b(base64Decode(scalarText(v->at("$binary")))) : "<object>";
     return scalarText(*v);
 }
 

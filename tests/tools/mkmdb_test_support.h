@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "json.h"
+#include "exact_json.h"
 #include "mkmdb.h"
 
 namespace mkmdb_test {
@@ -37,15 +37,15 @@ std::string shellQuote(const std::string& s);
 bool haveReaders();
 
 // mdb-reader's view of a database (see tests/node/dump.mjs for the value forms).
-mkmdb::json::Value readerDump(const std::filesystem::path& db, const std::string& extraArgs = "");
+mkmdb::Json readerDump(const std::filesystem::path& db, const std::string& extraArgs = "");
 // mdbtools' view of a table through mdb-json: one object per row. mdb-json
 // leaves out Null and empty values.
-std::vector<mkmdb::json::Value> mdbJsonRows(const std::filesystem::path& db, const std::string& table);
+std::vector<mkmdb::Json> mdbJsonRows(const std::filesystem::path& db, const std::string& table);
 
 // A scalar as text: numbers as written, strings as they are, "null", "true".
-std::string scalarText(const mkmdb::json::Value& v);
+std::string scalarText(const mkmdb::Json& v);
 // One mdb-json member: "null" when absent; binary objects become "b:" + hex.
-std::string mdbtoolsText(const mkmdb::json::Value& row, const std::string& column);
+std::string mdbtoolsText(const mkmdb::Json& row, const std::string& column);
 
 // The dump's forms: "u:" + UTF-16LE hex, "b:" + bytes hex.
 std::string u(std::u16string_view text);

@@ -111,23 +111,22 @@ TEST(MkmdbTypes, EveryTypeReadsBackInBothReaders) {
     auto path = dir.file("tipi.mdb");
     mkmdb::write(db, path);
 
-    mkmdb::json::Value dump = readerDump(path);
-    const mkmdb::json::Value* t = dump.find("tables")->find("Tutti i tipi");
-    ASSERT_NE(t, nullptr);
-    const auto& readerColumns = t->find("columns")->items;
+    mkmdb::Json dump = readerDump(path);
+    const mkmdb::Json& t = dump.at("tables").at("Tutti i tipi");
+    const auto& readerColumns = t.at("columns");
     ASSERT_EQ(readerColumns.size(), cases.size());
-    const auto& readerRows = t->find("rows")->items;
+    const auto& readerRows = t.at("rows");
     ASSERT_EQ(readerRows.size(), 3u);
-    std::vector<mkmdb::json::Value> toolRows = mdbJsonRows(path, "Tutti i tipi");
+    std::vector<mkmdb::Json> toolRows = mdbJsonRows(path, "Tutti i tipi");
     ASSERT_EQ(toolRows.size(), 3u);
 
     for (std::size_t col = 0; col < cases.size(); ++col) {
         const Case& c = cases[col];
         SCOPED_TRACE("column " + c.column.name);
-        EXPECT_EQ(readerColumns[col].find("name")->text, c.column.name);
+        EXPECT_EQ(readerColumns[col].at("name").get<std::string>(), c.column.name);
         for (std::size_t row = 0; row < 3; ++row) {
             SCOPED_TRACE("row " + std::to_string(row + 1));
-            EXPECT_EQ(scalarText(readerRows[row].items[col]), c.reader[row]) << "mdb-reader";
+            EXPECT_EQ(scalarText(readerRows[row][col]), c.reader[row]) << "mdb-reader";
             if (!c.mdbtools[row].empty()) {
                 EXPECT_EQ(mdbtoolsText(toolRows[row], c.column.name), c.mdbtools[row]) << "mdb-json";
             }
@@ -148,8 +147,8 @@ TEST(MkmdbTypes, ColumnDefinitionsMatchWhatWasAsked) {
     auto path = dir.file("schema.mdb");
     mkmdb::write(db, path);
 
-    mkmdb::json::Value dump = readerDump(path);
-    const auto& columns = dump.find("tables")->find("Schema")->find("columns")->items;
+    mkmdb::Json dump = readerDump(path);
+    const auto& columns = dump.at("tables").at("Schema").at("columns");
     ASSERT_EQ(columns.size(), 6u);
     struct Expect {
         const char* name;
@@ -158,19 +157,46 @@ TEST(MkmdbTypes, ColumnDefinitionsMatchWhatWasAsked) {
     } expect[] = {{"Id", "long", "4"},      {"Nome", "text", "80"},    {"Breve", "text", "100"},
                   {"Raw", "binary", "16"},  {"Prezzo", "numeric", "17"}, {"Fatto", "boolean", "0"}};
     for (std::size_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(columns[i].find("name")->text, expect[i].name);
-        EXPECT_EQ(columns[i].find("type")->text, expect[i].type);
-        EXPECT_EQ(scalarText(*columns[i].find("size")), expect[i].size);
+        EXPECT_EQ(columns[i].at("name").get<std::string>(), expect[i].name);
+        EXPECT_EQ(columns[i].at("type").get<std::string>(), expect[i].type);
+        EXPECT_EQ(scalarText(columns[i].at("size")), expect[i].size);
     }
-    EXPECT_TRUE(columns[0].find("autoLong")->boolean);
-    EXPECT_EQ(scalarText(*columns[4].find("precision")), "12");
-    EXPECT_EQ(scalarText(*columns[4].find("scale")), "2");
+    EXPECT_TRUE(columns[0].at("autoLong").get<bool>());
+    EXPECT_EQ(scalarText(columns[4].at("precision")), "12");
+    EXPECT_EQ(scalarText(columns[4].at("scale")), "2");
 
     CommandResult schema = run("mdb-schema -T Schema " + shellQuote(path.string()) + " 2>&1");
     ASSERT_EQ(schema.status, 0) << schema.out;
     for (const char* line : {"[Nome]\t\t\tText (40)", "[Breve]\t\t\tText (50)", "[Prezzo]\t\t\tNumeric (12, 2)",
                              "[Fatto]\t\t\tBoolean NOT NULL"})
         EXPECT_NE(schema.out.find(line), std::string::npos) << line << "\n" << schema.out;
+}
+
+// Numbers in a description keep every digit: whole numbers past 32 and 64
+// bits, and amounts with more digits than a double holds.
+TEST(MkmdbTypes, DescriptionNumbersKeepEveryDigit) {
+    MKMDB_REQUIRE_READERS();
+    mkmdb::Database db = mkmdb::parseDescription(R"({"tables": [{"name": "Limiti", "columns": [
+        {"name": "L", "type": "Long"}, {"name": "C", "type": "Currency"},
+        {"name": "N", "type": "Decimal", "precision": 28, "scale": 0}, {"name": "D", "type": "Double"}],
+      "rows": [
+        [-2147483648, -922337203685477.5808, -9223372036854775808, 0.1],
+        [2147483647, 922337203685477.5807, 9223372036854775807, 1e300],
+        [0, 922337203685477, 18446744073709551615, -2.5],
+        [null, 0.0001, 9999999999999999999999999999, 9007199254740993]]}]})");
+    TempDir dir;
+    auto path = dir.file("limiti.mdb");
+    mkmdb::write(db, path);
+    mkmdb::Json dump = readerDump(path);
+    const auto& rows = dump.at("tables").at("Limiti").at("rows");
+    const std::vector<std::vector<std::string>> expect = {
+        {"-2147483648", "-922337203685477.5808", "-9223372036854775808", "d:9a9999999999b93f"},
+        {"2147483647", "922337203685477.5807", "9223372036854775807", "d:9c7500883ce4377e"},
+        {"0", "922337203685477.0000", "18446744073709551615", "d:00000000000004c0"},
+        {"null", "0.0001", "9999999999999999999999999999", "d:0000000000004043"}};
+    ASSERT_EQ(rows.size(), expect.size());
+    for (std::size_t r = 0; r < expect.size(); ++r)
+        for (std::size_t c = 0; c < 4; ++c) EXPECT_EQ(scalarText(rows[r][c]), expect[r][c]) << r << "," << c;
 }
 
 // Which Unicode form a text takes can be seen in the file's bytes.
@@ -194,11 +220,11 @@ TEST(MkmdbTypes, TextUsesTheCompressedFormOnlyWhereItIsAllowedAndShorter) {
     EXPECT_TRUE(contains(u(u"Ā-kanji-東京").substr(2)));
 
     // A text starting with U+FEFF must not be taken for the marker.
-    mkmdb::json::Value dump = readerDump(path);
-    const auto& rows = dump.find("tables")->find("Forme")->find("rows")->items;
+    mkmdb::Json dump = readerDump(path);
+    const auto& rows = dump.at("tables").at("Forme").at("rows");
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[1].items[0].text, u(u"Ā-kanji-東京"));
-    EXPECT_EQ(rows[1].items[1].text, u(u"\uFEFFmarcatore"));
+    EXPECT_EQ(scalarText(rows[1][0]), u(u"Ā-kanji-東京"));
+    EXPECT_EQ(scalarText(rows[1][1]), u(u"\uFEFFmarcatore"));
 }
 
 TEST(MkmdbTypes, DatesBeforeTheEpochKeepTheirTimeAsAPositiveFraction) {

@@ -3,19 +3,17 @@
 // exact; everything else is checked by the writer.
 #include <algorithm>
 #include <cctype>
-#include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
-#include "json.h"
+#include "exact_json.h"
 #include "mkmdb.h"
 
 namespace mkmdb {
 
 namespace {
-
-using J = json::Value;
 
 struct TypeName {
     const char* name;
@@ -37,53 +35,63 @@ std::string lower(std::string s) {
     return s;
 }
 
-const std::string& needString(const J& v, const std::string& table, const std::string& column, const char* what) {
-    if (v.kind != J::Kind::String) throw Error(table, column, 0, std::string(what) + " must be text");
-    return v.text;
+const Json* member(const Json& object, const char* key) {
+    auto it = object.find(key);
+    return it == object.end() ? nullptr : &*it;
 }
 
-long long needInteger(const J& v, const std::string& table, const std::string& column, const char* what) {
-    long long n = 0;
-    auto [p, ec] = std::from_chars(v.text.data(), v.text.data() + v.text.size(), n);
-    if (v.kind != J::Kind::Number || ec != std::errc() || p != v.text.data() + v.text.size())
-        throw Error(table, column, 0, std::string(what) + " must be a whole number");
-    return n;
+bool fitsInt64(const Json& v) {
+    return v.is_number_integer() &&
+           !(v.is_number_unsigned() && v.get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX));
 }
 
-bool needBool(const J& v, const std::string& table, const std::string& column, const char* what) {
-    if (v.kind != J::Kind::Boolean) throw Error(table, column, 0, std::string(what) + " must be true or false");
-    return v.boolean;
+const std::string& needString(const Json& v, const std::string& table, const std::string& column, const char* what) {
+    if (!v.is_string()) throw Error(table, column, 0, std::string(what) + " must be text");
+    return v.get_ref<const std::string&>();
 }
 
-Type typeFrom(const J& v, const std::string& table, const std::string& column) {
-    if (v.kind == J::Kind::Number) {
+long long needInteger(const Json& v, const std::string& table, const std::string& column, const char* what) {
+    if (!fitsInt64(v)) throw Error(table, column, 0, std::string(what) + " must be a whole number");
+    return v.get<long long>();
+}
+
+bool needBool(const Json& v, const std::string& table, const std::string& column, const char* what) {
+    if (!v.is_boolean()) throw Error(table, column, 0, std::string(what) + " must be true or false");
+    return v.get<bool>();
+}
+
+Type typeFrom(const Json& v, const std::string& table, const std::string& column) {
+    if (isNumber(v)) {
         long long code = needInteger(v, table, column, "type");
         for (const TypeName& t : kTypeNames)
             if (static_cast<long long>(t.type) == code) return t.type;
-        throw Error(table, column, 0, "unknown type code " + v.text);
+        throw Error(table, column, 0, "unknown type code " + numberText(v));
     }
-    std::string name = lower(needString(v, table, column, "type"));
+    const std::string& written = needString(v, table, column, "type");
+    std::string name = lower(written);
     for (const TypeName& t : kTypeNames)
         if (name == t.name) return t.type;
     throw Error(table, column, 0,
-                "unknown type \"" + v.text +
+                "unknown type \"" + written +
                     "\" (known: Boolean, Byte, Integer, Long, Currency, Single, Double, Date, Binary, Text, "
                     "LongBinary/OLE, Memo, Guid, Decimal)");
 }
 
-Column columnFrom(const J& c, const std::string& table, std::size_t index) {
+Column columnFrom(const Json& c, const std::string& table, std::size_t index) {
     // Appended rather than "#" + ...: GCC 12 at -O3 warns falsely on that form.
     std::string where = "#";
     where += std::to_string(index + 1);
-    if (c.kind != J::Kind::Object) throw Error(table, where, 0, "a column is an object {\"name\": ..., \"type\": ...}");
+    if (!c.is_object()) throw Error(table, where, 0, "a column is an object {\"name\": ..., \"type\": ...}");
     Column col;
-    const J* name = c.find("name");
+    const Json* name = member(c, "name");
     if (!name) throw Error(table, where, 0, "the column has no name");
     col.name = needString(*name, table, where, "name");
-    const J* type = c.find("type");
+    const Json* type = member(c, "type");
     if (!type) throw Error(table, col.name, 0, "the column has no type");
     col.type = typeFrom(*type, table, col.name);
-    for (const auto& [key, v] : c.members) {
+    for (const auto& m : c.items()) {
+        const std::string& key = m.key();
+        const Json& v = m.value();
         if (key == "name" || key == "type") continue;
         if (key == "size") col.options.size = static_cast<int>(needInteger(v, table, col.name, "size"));
         else if (key == "autoNumber") col.options.autoNumber = needBool(v, table, col.name, "autoNumber");
@@ -116,114 +124,125 @@ std::string hexBytes(const std::string& hex, const std::string& table, const std
     return out;
 }
 
-Value valueFrom(const J& v, const Column& col, const std::string& table, std::uint64_t row) {
-    switch (v.kind) {
-        case J::Kind::Null: return Null{};
-        case J::Kind::Boolean: return v.boolean;
-        case J::Kind::String: return v.text;
-        case J::Kind::Number: {
-            if (col.type == Type::Currency || col.type == Type::Decimal) return v.text;
-            long long n = 0;
-            auto [p, ec] = std::from_chars(v.text.data(), v.text.data() + v.text.size(), n);
-            if (ec == std::errc() && p == v.text.data() + v.text.size()) return n;
-            return std::strtod(v.text.c_str(), nullptr);
-        }
-        case J::Kind::Object: {
-            if (const J* hex = v.find("hex"); hex && v.members.size() == 1)
-                return Bytes{hexBytes(needString(*hex, table, col.name, "hex"), table, col.name, row)};
-            const J* repeat = v.find("repeat");
-            const J* count = v.find("count");
-            if (repeat && count && v.members.size() == 2) {
-                long long n = needInteger(*count, table, col.name, "count");
-                if (n < 0 || n > (1 << 24)) throw Error(table, col.name, row, "count must be 0..16777216");
-                Value unit = valueFrom(*repeat, col, table, row);
-                std::string piece = unit.text();
-                if (unit.kind() != Value::Kind::Text && unit.kind() != Value::Kind::Bytes)
-                    throw Error(table, col.name, row, "repeat takes text or {\"hex\": ...}");
-                std::string all;
-                all.reserve(piece.size() * static_cast<std::size_t>(n));
-                for (long long i = 0; i < n; ++i) all += piece;
-                if (unit.kind() == Value::Kind::Bytes) return Bytes{std::move(all)};
-                return all;
-            }
-            throw Error(table, col.name, row,
-                        "an object value is {\"hex\": \"...\"} or {\"repeat\": ..., \"count\": n}");
-        }
-        case J::Kind::Array: break;
+Value valueFrom(const Json& v, const Column& col, const std::string& table, std::uint64_t row);
+
+// {"repeat": VALUE, "count": N}: VALUE's text or bytes N times over.
+Value repeated(const Json& unitJson, const Json& count, const Column& col, const std::string& table,
+               std::uint64_t row) {
+    long long n = needInteger(count, table, col.name, "count");
+    if (n < 0 || n > (1 << 24)) throw Error(table, col.name, row, "count must be 0..16777216");
+    Value unit = valueFrom(unitJson, col, table, row);
+    if (unit.kind() != Value::Kind::Text && unit.kind() != Value::Kind::Bytes)
+        throw Error(table, col.name, row, "repeat takes text or {\"hex\": ...}");
+    const std::string& piece = unit.text();
+    std::string all;
+    all.reserve(piece.size() * static_cast<std::size_t>(n));
+    for (long long i = 0; i < n; ++i) all += piece;
+    if (unit.kind() == Value::Kind::Bytes) return Bytes{std::move(all)};
+    return all;
+}
+
+Value valueFrom(const Json& v, const Column& col, const std::string& table, std::uint64_t row) {
+    if (v.is_null()) return Null{};
+    if (v.is_boolean()) return v.get<bool>();
+    if (v.is_string()) return v.get<std::string>();
+    if (isNumber(v)) {
+        // Currency and Decimal take the number's digits as written.
+        if (col.type == Type::Currency || col.type == Type::Decimal) return numberText(v);
+        if (fitsInt64(v)) return v.get<std::int64_t>();
+        return std::strtod(numberText(v).c_str(), nullptr);
+    }
+    if (v.is_object()) {
+        const Json* hex = member(v, "hex");
+        if (hex && v.size() == 1) return Bytes{hexBytes(needString(*hex, table, col.name, "hex"), table, col.name, row)};
+        const Json* repeat = member(v, "repeat");
+        const Json* count = member(v, "count");
+        if (repeat && count && v.size() == 2) return repeated(*repeat, *count, col, table, row);
+        throw Error(table, col.name, row, "an object value is {\"hex\": \"...\"} or {\"repeat\": ..., \"count\": n}");
     }
     throw Error(table, col.name, row, "an array is not a value");
 }
 
-void tableFrom(Database& db, const J& t, std::size_t index) {
-    if (t.kind != J::Kind::Object) throw Error("table #" + std::to_string(index + 1) + " is not an object");
-    const J* name = t.find("name");
-    if (!name || name->kind != J::Kind::String) throw Error("table #" + std::to_string(index + 1) + " has no name");
-    const std::string& tableName = name->text;
-    const J* columns = t.find("columns");
-    if (!columns || columns->kind != J::Kind::Array) throw Error(tableName, {}, 0, "\"columns\" must be an array");
-    std::vector<Column> cols;
-    for (std::size_t i = 0; i < columns->items.size(); ++i) cols.push_back(columnFrom(columns->items[i], tableName, i));
-    for (const auto& [key, v] : t.members)
-        if (key != "name" && key != "columns" && key != "rows")
-            throw Error(tableName, {}, 0, "unknown table property \"" + key + "\"");
-    Table& table = db.addTable(tableName, cols);
-    const J* rows = t.find("rows");
-    if (!rows) return;
-    if (rows->kind != J::Kind::Array) throw Error(tableName, {}, 0, "\"rows\" must be an array");
-    std::uint64_t number = 0;
-    for (const J& r : rows->items) {
-        ++number;
-        Row row(cols.size());
-        if (r.kind == J::Kind::Array) {
-            if (r.items.size() != cols.size())
-                throw Error(tableName, {}, number,
-                            "the row has " + std::to_string(r.items.size()) + " values; the table has " +
-                                std::to_string(cols.size()) + " columns");
-            for (std::size_t i = 0; i < cols.size(); ++i) row[i] = valueFrom(r.items[i], cols[i], tableName, number);
-        } else if (r.kind == J::Kind::Object) {
-            for (const auto& member : r.members) {
-                const std::string& key = member.first;  // a plain name: lambdas capture it
-                const J& v = member.second;
-                auto it = std::find_if(cols.begin(), cols.end(), [&](const Column& c) { return c.name == key; });
-                if (it == cols.end()) throw Error(tableName, key, number, "no such column");
-                row[static_cast<std::size_t>(it - cols.begin())] = valueFrom(v, *it, tableName, number);
-            }
-        } else {
-            throw Error(tableName, {}, number, "a row is an array of values or an object by column name");
+Row rowFrom(const Json& r, const std::vector<Column>& cols, const std::string& table, std::uint64_t number) {
+    Row row(cols.size());
+    if (r.is_array()) {
+        if (r.size() != cols.size())
+            throw Error(table, {}, number,
+                        "the row has " + std::to_string(r.size()) + " values; the table has " +
+                            std::to_string(cols.size()) + " columns");
+        for (std::size_t i = 0; i < cols.size(); ++i) row[i] = valueFrom(r[i], cols[i], table, number);
+    } else if (r.is_object()) {
+        for (const auto& m : r.items()) {
+            const std::string& key = m.key();
+            auto it = std::find_if(cols.begin(), cols.end(), [&](const Column& c) { return c.name == key; });
+            if (it == cols.end()) throw Error(table, key, number, "no such column");
+            row[static_cast<std::size_t>(it - cols.begin())] = valueFrom(m.value(), *it, table, number);
         }
-        table.addRow(std::move(row));
+    } else {
+        throw Error(table, {}, number, "a row is an array of values or an object by column name");
     }
+    return row;
+}
+
+void tableFrom(Database& db, const Json& t, std::size_t index) {
+    if (!t.is_object()) throw Error("table #" + std::to_string(index + 1) + " is not an object");
+    const Json* name = member(t, "name");
+    if (!name || !name->is_string()) throw Error("table #" + std::to_string(index + 1) + " has no name");
+    const std::string& tableName = name->get_ref<const std::string&>();
+    const Json* columns = member(t, "columns");
+    if (!columns || !columns->is_array()) throw Error(tableName, {}, 0, "\"columns\" must be an array");
+    std::vector<Column> cols;
+    for (std::size_t i = 0; i < columns->size(); ++i) cols.push_back(columnFrom((*columns)[i], tableName, i));
+    for (const auto& m : t.items())
+        if (m.key() != "name" && m.key() != "columns" && m.key() != "rows")
+            throw Error(tableName, {}, 0, "unknown table property \"" + m.key() + "\"");
+    Table& table = db.addTable(tableName, cols);
+    const Json* rows = member(t, "rows");
+    if (!rows) return;
+    if (!rows->is_array()) throw Error(tableName, {}, 0, "\"rows\" must be an array");
+    std::uint64_t number = 0;
+    for (const Json& r : *rows) table.addRow(rowFrom(r, cols, tableName, ++number));
+}
+
+// nlohmann's message without its "[json.exception...] parse error at " tag.
+std::string jsonFault(const nlohmann::json::exception& e) {
+    std::string reason = e.what();
+    if (std::size_t tag = reason.find("] "); tag != std::string::npos) reason.erase(0, tag + 2);
+    if (reason.rfind("parse error at ", 0) == 0) reason.erase(0, 15);
+    return reason;
 }
 
 }  // namespace
 
 Database parseDescription(std::string_view text) {
-    J doc;
+    Json doc;
     try {
-        doc = json::parse(text);
-    } catch (const std::invalid_argument& e) {
-        throw Error(std::string("the description is not valid JSON: ") + e.what());
+        doc = parseExactJson(text);
+    } catch (const nlohmann::json::exception& e) {
+        throw Error("the description is not valid JSON: " + jsonFault(e));
     }
-    if (doc.kind != J::Kind::Object) throw Error("the description must be a JSON object with \"tables\"");
+    if (!doc.is_object()) throw Error("the description must be a JSON object with \"tables\"");
     Database db;
-    for (const auto& [key, v] : doc.members) {
+    for (const auto& m : doc.items()) {
+        const std::string& key = m.key();
+        const Json& v = m.value();
         if (key == "password") {
-            if (v.kind != J::Kind::String) throw Error("\"password\" must be text");
-            db.setPassword(v.text);
+            if (!v.is_string()) throw Error("\"password\" must be text");
+            db.setPassword(v.get<std::string>());
         } else if (key == "version") {
-            if (v.kind != J::Kind::Number || (v.text != "3" && v.text != "4"))
+            if (!v.is_number_integer() || (v != 3 && v != 4))
                 throw Error("\"version\" must be 3 (Access 97) or 4 (Access 2000-2003)");
-            db.setVersion(v.text == "3" ? Version::Jet3 : Version::Jet4);
+            db.setVersion(v == 3 ? Version::Jet3 : Version::Jet4);
         } else if (key == "created") {
-            if (v.kind != J::Kind::String) throw Error("\"created\" must be a date as text");
+            if (!v.is_string()) throw Error("\"created\" must be a date as text");
             try {
-                db.setCreationDate(parseDate(v.text));
+                db.setCreationDate(parseDate(v.get_ref<const std::string&>()));
             } catch (const std::invalid_argument& e) {
                 throw Error(std::string("\"created\": ") + e.what());
             }
         } else if (key == "tables") {
-            if (v.kind != J::Kind::Array) throw Error("\"tables\" must be an array");
-            for (std::size_t i = 0; i < v.items.size(); ++i) tableFrom(db, v.items[i], i);
+            if (!v.is_array()) throw Error("\"tables\" must be an array");
+            for (std::size_t i = 0; i < v.size(); ++i) tableFrom(db, v[i], i);
         } else if (key != "comment") {
             throw Error("unknown property \"" + key + "\" in the description");
         }

@@ -98,12 +98,21 @@ public:
     std::uint64_t longValueCounts[3] = {};  // inline, single page, chained
 
 private:
+    enum : std::uint8_t { kInline, kOutside };  // where a long value goes
+
     void encodeFixed(const ColumnLayout& c, const Value& v, std::uint8_t* at, std::uint8_t* nullMask);
+    // Encodes the row's variable values into longPayloads_; returns the row's
+    // size with the long values placed as far as their own size goes.
+    std::size_t encodeVariables(const Row& row, std::size_t fixedEnd, std::uint8_t* nullMask);
+    void placeLongValues(const Row& row, std::size_t size);
+    void appendVariables(const Row& row, std::string& out);
+    void appendLongValue(const std::string& payload, std::uint8_t placement, std::string& out);
     void encodeVariable(const ColumnLayout& c, const Value& v, std::string& out);
     void encodeString(const ColumnLayout& c, std::u16string_view text, bool allowCompression, std::string& out);
     void appendTrailer(std::string& out, const std::uint16_t* offsets);
     const std::u16string& textOf(const ColumnLayout& c, const Value& v);
     [[noreturn]] void fail(const ColumnLayout& c, const std::string& message) const;
+    [[noreturn]] void failRowSize(std::size_t bytes) const;
 
     const TableLayout& layout_;
     LongValueStore& longValues_;

@@ -179,12 +179,132 @@ const std::u16string& RowEncoder::textOf(const ColumnLayout& c, const Value& v) 
     return text16_;
 }
 
+namespace {
+
+// The conversions of one fixed-size value; each throws std::invalid_argument
+// with what is wrong, which the encoder turns into an Error naming the column.
+
+std::int64_t wholeNumber(const Value& v, std::int64_t lo, std::int64_t hi) {
+    if (v.kind() != Value::Kind::Integer || v.integer() < lo || v.integer() > hi)
+        throw std::invalid_argument("expects a whole number from " + std::to_string(lo) + " to " + std::to_string(hi));
+    return v.integer();
+}
+
+double floating(const Value& v) {
+    if (v.kind() == Value::Kind::Number) return v.number();
+    if (v.kind() == Value::Kind::Integer) return static_cast<double>(v.integer());
+    throw std::invalid_argument("expects a number");
+}
+
+// Parses v's text with parse, naming the text and what it should have been.
+template <typename Parse>
+auto fromText(const Value& v, const char* what, Parse parse) {
+    try {
+        return parse(v.text());
+    } catch (const std::invalid_argument& e) {
+        throw std::invalid_argument("\"" + v.text() + "\" is not " + what + ": " + e.what());
+    }
+}
+
+std::int64_t currencyUnits(const Value& v) {
+    if (v.kind() == Value::Kind::Currency) return v.integer();
+    if (v.kind() == Value::Kind::Integer) {
+        std::int64_t units = 0;
+        if (__builtin_mul_overflow(v.integer(), std::int64_t{10000}, &units))
+            throw std::invalid_argument("the amount is too large for Currency");
+        return units;
+    }
+    if (v.kind() != Value::Kind::Text)
+        throw std::invalid_argument("expects Currency, a whole number or an amount as text");
+    Decimal d = fromText(v, "an amount", parseDecimal);
+    if (d.scale > 4) throw std::invalid_argument("Currency keeps at most 4 digits after the point");
+    unsigned __int128 m = d.mantissa * pow10(4 - d.scale);
+    if (m > static_cast<unsigned __int128>(INT64_MAX) + (d.negative ? 1 : 0))
+        throw std::invalid_argument("the amount is too large for Currency");
+    return d.negative ? static_cast<std::int64_t>(-static_cast<__int128>(m)) : static_cast<std::int64_t>(m);
+}
+
+double dateDays(const Value& v) {
+    if (v.kind() == Value::Kind::DateTime || v.kind() == Value::Kind::Number) return v.number();
+    if (v.kind() != Value::Kind::Text) throw std::invalid_argument("expects a date");
+    return fromText(v, "a date", parseDate).days;
+}
+
+Guid guidOf(const Value& v) {
+    if (v.kind() == Value::Kind::Guid) return v.guid();
+    if (v.kind() != Value::Kind::Text) throw std::invalid_argument("expects a GUID");
+    return fromText(v, "a GUID", parseGuid);
+}
+
+Decimal decimalOf(const Value& v) {
+    if (v.kind() == Value::Kind::Decimal) return v.decimal();
+    if (v.kind() == Value::Kind::Integer) {
+        Decimal d;
+        d.negative = v.integer() < 0;
+        d.mantissa = d.negative ? static_cast<unsigned __int128>(-static_cast<__int128>(v.integer()))
+                                : static_cast<unsigned __int128>(v.integer());
+        return d;
+    }
+    if (v.kind() != Value::Kind::Text)
+        throw std::invalid_argument("expects a Decimal, a whole number or a decimal number as text");
+    return fromText(v, "a decimal number", parseDecimal);
+}
+
+// A sign byte, then the mantissa at the column's scale as four 32-bit words,
+// most significant first, each little-endian.
+void putDecimal(const ColumnLayout& c, Decimal d, std::uint8_t* at) {
+    while (d.scale > c.scale && d.mantissa % 10 == 0) {
+        d.mantissa /= 10;
+        --d.scale;
+    }
+    if (d.scale > c.scale)
+        throw std::invalid_argument("the column keeps " + std::to_string(c.scale) + " digits after the point");
+    if (d.scale < 0 || d.mantissa >= pow10(28)) throw std::invalid_argument("not a valid Decimal");
+    d.mantissa *= pow10(c.scale - d.scale);
+    if (d.mantissa >= pow10(c.precision))
+        throw std::invalid_argument("the number has more than " + std::to_string(c.precision) + " digits");
+    at[0] = (d.negative && d.mantissa != 0) ? 0x80 : 0x00;
+    for (int w = 0; w < 4; ++w) put32(at + 1 + 4 * w, static_cast<std::uint32_t>(d.mantissa >> (32 * (3 - w))));
+}
+
+// A value that is not Null into its place in the fixed area.
+void putFixed(const ColumnLayout& c, const Value& v, std::uint8_t* at) {
+    switch (c.type) {
+        case Type::Byte: *at = static_cast<std::uint8_t>(wholeNumber(v, 0, 255)); break;
+        case Type::Integer: put16(at, static_cast<std::uint16_t>(wholeNumber(v, INT16_MIN, INT16_MAX))); break;
+        case Type::Long: put32(at, static_cast<std::uint32_t>(wholeNumber(v, INT32_MIN, INT32_MAX))); break;
+        case Type::Currency: put64(at, static_cast<std::uint64_t>(currencyUnits(v))); break;
+        case Type::Single: {
+            double d = floating(v);
+            if (std::isfinite(d) && std::fabs(d) > FLT_MAX)
+                throw std::invalid_argument("the number is too large for Single");
+            float f = static_cast<float>(d);
+            std::memcpy(at, &f, 4);
+            break;
+        }
+        case Type::Double: {
+            double d = floating(v);
+            std::memcpy(at, &d, 8);
+            break;
+        }
+        case Type::Date: {
+            double d = dateDays(v);
+            std::memcpy(at, &d, 8);
+            break;
+        }
+        case Type::Guid: std::memcpy(at, guidOf(v).bytes.data(), 16); break;
+        case Type::Decimal: putDecimal(c, decimalOf(v), at); break;
+        default: throw std::invalid_argument("internal: not a fixed column");
+    }
+}
+
+}  // namespace
+
 void RowEncoder::encodeFixed(const ColumnLayout& c, const Value& v, std::uint8_t* at, std::uint8_t* nullMask) {
-    using K = Value::Kind;
     auto setPresent = [&] { nullMask[c.number / 8] |= static_cast<std::uint8_t>(1u << (c.number % 8)); };
     if (c.type == Type::Boolean) {
-        if (v.kind() == K::Null) fail(c, "a Boolean column cannot hold Null in a Jet database");
-        if (v.kind() != K::Boolean) fail(c, "expects true or false");
+        if (v.isNull()) fail(c, "a Boolean column cannot hold Null in a Jet database");
+        if (v.kind() != Value::Kind::Boolean) fail(c, "expects true or false");
         if (v.boolean()) setPresent();
         return;
     }
@@ -195,130 +315,13 @@ void RowEncoder::encodeFixed(const ColumnLayout& c, const Value& v, std::uint8_t
         setPresent();
         return;
     }
-    auto wholeNumber = [&](std::int64_t lo, std::int64_t hi) {
-        if (v.kind() != K::Integer || v.integer() < lo || v.integer() > hi)
-            fail(c, "expects a whole number from " + std::to_string(lo) + " to " + std::to_string(hi));
-        return v.integer();
-    };
-    auto floating = [&]() -> double {
-        if (v.kind() == K::Number) return v.number();
-        if (v.kind() == K::Integer) return static_cast<double>(v.integer());
-        fail(c, "expects a number");
-    };
-    switch (c.type) {
-        case Type::Byte: *at = static_cast<std::uint8_t>(wholeNumber(0, 255)); break;
-        case Type::Integer: put16(at, static_cast<std::uint16_t>(wholeNumber(INT16_MIN, INT16_MAX))); break;
-        case Type::Long: {
-            std::int64_t n = wholeNumber(INT32_MIN, INT32_MAX);
-            if (c.autoNumber && n >= nextAutoNumber_) nextAutoNumber_ = n + 1;
-            put32(at, static_cast<std::uint32_t>(n));
-            break;
-        }
-        case Type::Currency: {
-            std::int64_t units = 0;
-            if (v.kind() == K::Currency) {
-                units = v.integer();
-            } else if (v.kind() == K::Integer) {
-                if (__builtin_mul_overflow(v.integer(), std::int64_t{10000}, &units))
-                    fail(c, "the amount is too large for Currency");
-            } else if (v.kind() == K::Text) {
-                Decimal d;
-                try {
-                    d = parseDecimal(v.text());
-                } catch (const std::invalid_argument& e) {
-                    fail(c, std::string("\"") + v.text() + "\" is not an amount: " + e.what());
-                }
-                if (d.scale > 4) fail(c, "Currency keeps at most 4 digits after the point");
-                unsigned __int128 m = d.mantissa * pow10(4 - d.scale);
-                if (m > static_cast<unsigned __int128>(INT64_MAX) + (d.negative ? 1 : 0))
-                    fail(c, "the amount is too large for Currency");
-                units = d.negative ? static_cast<std::int64_t>(-static_cast<__int128>(m)) : static_cast<std::int64_t>(m);
-            } else {
-                fail(c, "expects Currency, a whole number or an amount as text");
-            }
-            put64(at, static_cast<std::uint64_t>(units));
-            break;
-        }
-        case Type::Single: {
-            double d = floating();
-            if (std::isfinite(d) && std::fabs(d) > FLT_MAX) fail(c, "the number is too large for Single");
-            float f = static_cast<float>(d);
-            std::memcpy(at, &f, 4);
-            break;
-        }
-        case Type::Double: {
-            double d = floating();
-            std::memcpy(at, &d, 8);
-            break;
-        }
-        case Type::Date: {
-            double d = 0;
-            if (v.kind() == K::DateTime || v.kind() == K::Number) {
-                d = v.number();
-            } else if (v.kind() == K::Text) {
-                try {
-                    d = parseDate(v.text()).days;
-                } catch (const std::invalid_argument& e) {
-                    fail(c, std::string("\"") + v.text() + "\" is not a date: " + e.what());
-                }
-            } else {
-                fail(c, "expects a date");
-            }
-            std::memcpy(at, &d, 8);
-            break;
-        }
-        case Type::Guid: {
-            Guid g;
-            if (v.kind() == K::Guid) {
-                g = v.guid();
-            } else if (v.kind() == K::Text) {
-                try {
-                    g = parseGuid(v.text());
-                } catch (const std::invalid_argument& e) {
-                    fail(c, std::string("\"") + v.text() + "\" is not a GUID: " + e.what());
-                }
-            } else {
-                fail(c, "expects a GUID");
-            }
-            std::memcpy(at, g.bytes.data(), 16);
-            break;
-        }
-        case Type::Decimal: {
-            Decimal d;
-            if (v.kind() == K::Decimal) {
-                d = v.decimal();
-            } else if (v.kind() == K::Integer) {
-                d.negative = v.integer() < 0;
-                d.mantissa = d.negative ? static_cast<unsigned __int128>(-static_cast<__int128>(v.integer()))
-                                        : static_cast<unsigned __int128>(v.integer());
-            } else if (v.kind() == K::Text) {
-                try {
-                    d = parseDecimal(v.text());
-                } catch (const std::invalid_argument& e) {
-                    fail(c, std::string("\"") + v.text() + "\" is not a decimal number: " + e.what());
-                }
-            } else {
-                fail(c, "expects a Decimal, a whole number or a decimal number as text");
-            }
-            while (d.scale > c.scale && d.mantissa % 10 == 0) {
-                d.mantissa /= 10;
-                --d.scale;
-            }
-            if (d.scale > c.scale)
-                fail(c, "the column keeps " + std::to_string(c.scale) + " digits after the point");
-            if (d.scale < 0 || d.mantissa >= pow10(28)) fail(c, "not a valid Decimal");
-            d.mantissa *= pow10(c.scale - d.scale);
-            if (d.mantissa >= pow10(c.precision))
-                fail(c, "the number has more than " + std::to_string(c.precision) + " digits");
-            at[0] = (d.negative && d.mantissa != 0) ? 0x80 : 0x00;
-            // Four 32-bit words, most significant first, each little-endian.
-            for (int w = 0; w < 4; ++w)
-                put32(at + 1 + 4 * w, static_cast<std::uint32_t>(d.mantissa >> (32 * (3 - w))));
-            break;
-        }
-        default:
-            fail(c, "internal: not a fixed column");
+    try {
+        putFixed(c, v, at);
+    } catch (const std::invalid_argument& e) {
+        fail(c, e.what());
     }
+    // A number given to an AutoNumber column moves the next one past it.
+    if (c.autoNumber && v.integer() >= nextAutoNumber_) nextAutoNumber_ = v.integer() + 1;
     setPresent();
 }
 
@@ -393,6 +396,20 @@ void RowEncoder::appendTrailer(std::string& out, const std::uint16_t* offsets) {
     out.push_back(static_cast<char>(n));
 }
 
+namespace {
+
+bool isLong(const ColumnLayout& c) { return c.type == Type::Memo || c.type == Type::LongBinary; }
+
+// Jet 3 adds a jump byte per 256 bytes of row.
+std::size_t withJumps(std::size_t bytes, std::size_t countSize) {
+    if (countSize == 2) return bytes;
+    std::size_t jumps = 0;
+    while ((bytes + jumps - 1) / 256 != jumps) jumps = (bytes + jumps - 1) / 256;
+    return bytes + jumps;
+}
+
+}  // namespace
+
 void RowEncoder::encode(const Row& row, std::uint64_t rowNumber, std::string& out) {
     rowNumber_ = rowNumber;
     const std::size_t n = layout_.columns.size();
@@ -400,7 +417,6 @@ void RowEncoder::encode(const Row& row, std::uint64_t rowNumber, std::string& ou
         throw Error(layout_.name, {}, rowNumber,
                     "the row has " + std::to_string(row.size()) + " values; the table has " + std::to_string(n) +
                         " columns");
-    const std::size_t maskSize = (n + 7) / 8;
     std::uint8_t nullMask[32] = {};
     const std::size_t countSize = format_.rowCountSize;
     out.assign(countSize + layout_.fixedSize, '\0');
@@ -411,88 +427,92 @@ void RowEncoder::encode(const Row& row, std::uint64_t rowNumber, std::string& ou
         const ColumnLayout& c = layout_.columns[i];
         if (c.fixed) encodeFixed(c, row[i], base + countSize + c.fixedOffset, nullMask);
     }
-
     if (layout_.varCount > 0) {
-        // Encode variable values first, so long values can leave the row when
-        // keeping them inline would overflow it.
-        enum : std::uint8_t { kInline, kOutside };
-        std::size_t size = out.size() + countSize * (layout_.varCount + 2) + maskSize;
-        for (std::size_t i = 0; i < n; ++i) {
-            const ColumnLayout& c = layout_.columns[i];
-            if (c.fixed || row[i].isNull()) continue;
-            encodeVariable(c, row[i], longPayloads_[i]);
-            nullMask[c.number / 8] |= static_cast<std::uint8_t>(1u << (c.number % 8));
-            if (c.type == Type::Memo || c.type == Type::LongBinary) {
-                longPlacement_[i] = longPayloads_[i].size() <= kInlineLongValueMax ? kInline : kOutside;
-                size += jet::kLongValueHeader + (longPlacement_[i] == kInline ? longPayloads_[i].size() : 0);
-            } else {
-                size += longPayloads_[i].size();
-            }
-        }
-        // Jet 3 adds a jump byte per 256 bytes of row.
-        auto withJumps = [&](std::size_t bytes) {
-            if (countSize == 2) return bytes;
-            std::size_t jumps = 0;
-            while ((bytes + jumps - 1) / 256 != jumps) jumps = (bytes + jumps - 1) / 256;
-            return bytes + jumps;
-        };
-        while (withJumps(size) > format_.maxRowSize()) {
-            std::size_t largest = n;
-            for (std::size_t i = 0; i < n; ++i) {
-                const ColumnLayout& c = layout_.columns[i];
-                if ((c.type == Type::Memo || c.type == Type::LongBinary) && !row[i].isNull() &&
-                    longPlacement_[i] == kInline && !longPayloads_[i].empty() &&
-                    (largest == n || longPayloads_[i].size() > longPayloads_[largest].size()))
-                    largest = i;
-            }
-            if (largest == n) break;
-            longPlacement_[largest] = kOutside;
-            size -= longPayloads_[largest].size();
-        }
-        if (withJumps(size) > format_.maxRowSize())
-            throw Error(layout_.name, {}, rowNumber,
-                        "the row needs " + std::to_string(withJumps(size)) + " bytes; a Jet " + std::to_string(format_.version) + " row holds at most " +
-                            std::to_string(format_.maxRowSize()));
-
-        std::uint16_t offsets[kMaxColumns + 1];
-        for (std::size_t i = 0; i < n; ++i) {
-            const ColumnLayout& c = layout_.columns[i];
-            if (c.fixed) continue;
-            offsets[c.varIndex] = static_cast<std::uint16_t>(out.size());
-            if (row[i].isNull()) continue;
-            const std::string& payload = longPayloads_[i];
-            if (c.type == Type::Memo || c.type == Type::LongBinary) {
-                auto length = static_cast<std::uint32_t>(payload.size());
-                if (longPlacement_[i] == kInline) {
-                    append32(out, length | jet::kLongValueInline);
-                    append32(out, 0);
-                    append32(out, 0);
-                    out += payload;
-                    ++longValueCounts[0];
-                } else if (payload.size() <= format_.maxRowSize()) {
-                    std::uint32_t pointer = longValues_.storeSinglePage(payload);
-                    ++longValueCounts[1];
-                    append32(out, length | jet::kLongValueSinglePage);
-                    append32(out, pointer);
-                    append32(out, 0);
-                } else {
-                    std::uint32_t pointer = longValues_.storeChain(payload);
-                    ++longValueCounts[2];
-                    append32(out, length);
-                    append32(out, pointer);
-                    append32(out, 0);
-                }
-            } else {
-                out += payload;
-            }
-        }
-        appendTrailer(out, offsets);
+        // Variable values are encoded first, so long values can leave the row
+        // when keeping them inline would overflow it.
+        std::size_t size = encodeVariables(row, out.size(), nullMask);
+        placeLongValues(row, size);
+        appendVariables(row, out);
     }
-    out.append(reinterpret_cast<const char*>(nullMask), maskSize);
-    if (out.size() > format_.maxRowSize())
-        throw Error(layout_.name, {}, rowNumber,
-                    "the row needs " + std::to_string(out.size()) + " bytes; a Jet " + std::to_string(format_.version) + " row holds at most " +
-                        std::to_string(format_.maxRowSize()));
+    out.append(reinterpret_cast<const char*>(nullMask), (n + 7) / 8);
+    if (out.size() > format_.maxRowSize()) failRowSize(out.size());
+}
+
+std::size_t RowEncoder::encodeVariables(const Row& row, std::size_t fixedEnd, std::uint8_t* nullMask) {
+    const std::size_t n = layout_.columns.size();
+    std::size_t size = fixedEnd + format_.rowCountSize * (layout_.varCount + 2) + (n + 7) / 8;
+    for (std::size_t i = 0; i < n; ++i) {
+        const ColumnLayout& c = layout_.columns[i];
+        if (c.fixed || row[i].isNull()) continue;
+        encodeVariable(c, row[i], longPayloads_[i]);
+        nullMask[c.number / 8] |= static_cast<std::uint8_t>(1u << (c.number % 8));
+        if (isLong(c)) {
+            longPlacement_[i] = longPayloads_[i].size() <= kInlineLongValueMax ? kInline : kOutside;
+            size += jet::kLongValueHeader + (longPlacement_[i] == kInline ? longPayloads_[i].size() : 0);
+        } else {
+            size += longPayloads_[i].size();
+        }
+    }
+    return size;
+}
+
+// Moves the largest inline long values out of the row until it fits.
+void RowEncoder::placeLongValues(const Row& row, std::size_t size) {
+    const std::size_t n = layout_.columns.size();
+    while (withJumps(size, format_.rowCountSize) > format_.maxRowSize()) {
+        std::size_t largest = n;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (isLong(layout_.columns[i]) && !row[i].isNull() && longPlacement_[i] == kInline &&
+                !longPayloads_[i].empty() &&
+                (largest == n || longPayloads_[i].size() > longPayloads_[largest].size()))
+                largest = i;
+        }
+        if (largest == n) failRowSize(withJumps(size, format_.rowCountSize));
+        longPlacement_[largest] = kOutside;
+        size -= longPayloads_[largest].size();
+    }
+}
+
+void RowEncoder::appendVariables(const Row& row, std::string& out) {
+    std::uint16_t offsets[kMaxColumns + 1];
+    for (std::size_t i = 0; i < layout_.columns.size(); ++i) {
+        const ColumnLayout& c = layout_.columns[i];
+        if (c.fixed) continue;
+        offsets[c.varIndex] = static_cast<std::uint16_t>(out.size());
+        if (row[i].isNull()) continue;
+        if (isLong(c)) appendLongValue(longPayloads_[i], longPlacement_[i], out);
+        else out += longPayloads_[i];
+    }
+    appendTrailer(out, offsets);
+}
+
+// The 12-byte field of a Memo or OLE value (length and flags, row pointer,
+// unused), followed by the value itself when it stays in the row.
+void RowEncoder::appendLongValue(const std::string& payload, std::uint8_t placement, std::string& out) {
+    auto length = static_cast<std::uint32_t>(payload.size());
+    if (placement == kInline) {
+        append32(out, length | jet::kLongValueInline);
+        append32(out, 0);
+        append32(out, 0);
+        out += payload;
+        ++longValueCounts[0];
+    } else if (payload.size() <= format_.maxRowSize()) {
+        append32(out, length | jet::kLongValueSinglePage);
+        append32(out, longValues_.storeSinglePage(payload));
+        append32(out, 0);
+        ++longValueCounts[1];
+    } else {
+        append32(out, length);
+        append32(out, longValues_.storeChain(payload));
+        append32(out, 0);
+        ++longValueCounts[2];
+    }
+}
+
+void RowEncoder::failRowSize(std::size_t bytes) const {
+    throw Error(layout_.name, {}, rowNumber_,
+                "the row needs " + std::to_string(bytes) + " bytes; a Jet " + std::to_string(format_.version) +
+                    " row holds at most " + std::to_string(format_.maxRowSize()));
 }
 
 }  // namespace mkmdb::detail

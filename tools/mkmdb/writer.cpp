@@ -509,83 +509,101 @@ void collect(TableWriter& w, const TableLayout& layout, TableResult& r) {
     r.lvalPages = std::move(w.lvalPages);
 }
 
-WriteStats writePages(const Database& db, PageFile& file) {
-    const double created = db.creationDate() >= 0 ? db.creationDate() : defaultCreationDate();
-    file.allocate(3);  // header, first usage-map holder, MSysObjects definition
-
-    std::vector<PlannedTable> tables;
-    tables.reserve(db.tables().size() + 4);
-    for (const Table& t : db.tables()) {
-        checkColumns(t.name(), t.columns());
-        PlannedTable& p = tables.emplace_back();
-        p.layout = layoutTable(t.name(), t.columns(), false, file.format());
-        p.tdefPages = reserveDefinition(file, p.layout);
-        TableWriter w(file, p.layout, p.tdefPages.front(), db.longValuePiece());
-        for (const Row& row : t.rows()) w.add(row);
-        if (t.generatedRows() > 0) {
-            Row row(t.columns().size());
-            for (std::uint64_t i = 0; i < t.generatedRows(); ++i) {
-                t.generator()(i, row);
-                w.add(row);
-            }
+// A user table: its definition pages reserved, then its rows streamed out.
+PlannedTable writeUserTable(PageFile& file, const Table& t, std::size_t longValuePiece) {
+    checkColumns(t.name(), t.columns());
+    PlannedTable p;
+    p.layout = layoutTable(t.name(), t.columns(), false, file.format());
+    p.tdefPages = reserveDefinition(file, p.layout);
+    TableWriter w(file, p.layout, p.tdefPages.front(), longValuePiece);
+    for (const Row& row : t.rows()) w.add(row);
+    if (t.generatedRows() > 0) {
+        Row row(t.columns().size());
+        for (std::uint64_t i = 0; i < t.generatedRows(); ++i) {
+            t.generator()(i, row);
+            w.add(row);
         }
-        collect(w, p.layout, p.result);
-        if (p.result.rows > UINT32_MAX) throw Error(t.name(), {}, 0, "more than 2^32 rows");
     }
-    std::size_t userTables = tables.size();
+    collect(w, p.layout, p.result);
+    if (p.result.rows > UINT32_MAX) throw Error(t.name(), {}, 0, "more than 2^32 rows");
+    return p;
+}
 
+// MSysObjects, whose definition starts on its fixed page, then the other
+// system tables; returns their names in that order.
+std::vector<std::string> planSystemTables(PageFile& file, std::vector<PlannedTable>& tables) {
     PlannedTable& objects = tables.emplace_back();
     objects.layout = layoutTable("MSysObjects", msysObjectsColumns(), true, file.format());
     objects.tdefPages = {fmt::kMSysObjectsPage};
-    for (std::size_t i = 1; i < definitionPages(tableDefinition(objects.layout, {}, file.format()).size(), file.format()); ++i)
-        objects.tdefPages.push_back(file.allocate());
-    std::vector<std::string> systemNames = {"MSysObjects"};
+    std::size_t bytes = tableDefinition(objects.layout, {}, file.format()).size();
+    for (std::size_t i = 1; i < definitionPages(bytes, file.format()); ++i) objects.tdefPages.push_back(file.allocate());
+    std::vector<std::string> names = {"MSysObjects"};
     for (const SystemTable& s : otherSystemTables()) {
         PlannedTable& p = tables.emplace_back();
         p.layout = layoutTable(s.name, s.columns, true, file.format());
         p.tdefPages = reserveDefinition(file, p.layout);
-        systemNames.push_back(s.name);
+        names.push_back(s.name);
     }
+    return names;
+}
 
-    // The catalogue: containers, the database object, the system tables, then
-    // the user tables.
-    {
-        TableWriter w(file, objects.layout, fmt::kMSysObjectsPage);
-        const std::uint32_t sys = fmt::kObjectFlagSystem;
-        w.add(catalogueRow(fmt::kContainerTables, fmt::kContainerRoot, "Tables", fmt::kObjectContainer, created, sys));
-        w.add(catalogueRow(fmt::kContainerDatabases, fmt::kContainerRoot, "Databases", fmt::kObjectContainer, created,
-                           sys));
-        w.add(catalogueRow(fmt::kContainerRelationships, fmt::kContainerRoot, "Relationships", fmt::kObjectContainer,
-                           created, sys));
-        w.add(catalogueRow(fmt::kMSysDbId, fmt::kContainerDatabases, "MSysDb", fmt::kObjectDatabase, created, sys));
-        for (std::size_t i = 0; i < systemNames.size(); ++i) {
-            const PlannedTable& p = tables[userTables + i];
-            w.add(catalogueRow(static_cast<std::int32_t>(p.tdefPages.front()), fmt::kContainerTables, systemNames[i],
-                               fmt::kObjectTable, created, sys));
-        }
-        static const char* kOtherContainers[] = {"Forms", "Modules", "Reports", "Scripts"};
-        for (std::int32_t i = 0; i < 4; ++i)
-            w.add(catalogueRow(INT32_MIN + i, fmt::kContainerRoot, kOtherContainers[i], fmt::kObjectContainer,
-                               created, 0));
-        for (std::size_t i = 0; i < userTables; ++i)
-            w.add(catalogueRow(static_cast<std::int32_t>(tables[i].tdefPages.front()), fmt::kContainerTables,
-                               tables[i].layout.name, fmt::kObjectTable, created, 0));
-        collect(w, objects.layout, objects.result);
+// The catalogue's rows: containers, the database object, the system tables,
+// then the user tables. tables holds the user tables, then the system tables
+// named by systemNames, MSysObjects first.
+void writeCatalogue(PageFile& file, std::vector<PlannedTable>& tables, std::size_t userTables,
+                    const std::vector<std::string>& systemNames, double created) {
+    PlannedTable& objects = tables[userTables];
+    TableWriter w(file, objects.layout, fmt::kMSysObjectsPage);
+    const std::uint32_t sys = fmt::kObjectFlagSystem;
+    w.add(catalogueRow(fmt::kContainerTables, fmt::kContainerRoot, "Tables", fmt::kObjectContainer, created, sys));
+    w.add(catalogueRow(fmt::kContainerDatabases, fmt::kContainerRoot, "Databases", fmt::kObjectContainer, created,
+                       sys));
+    w.add(catalogueRow(fmt::kContainerRelationships, fmt::kContainerRoot, "Relationships", fmt::kObjectContainer,
+                       created, sys));
+    w.add(catalogueRow(fmt::kMSysDbId, fmt::kContainerDatabases, "MSysDb", fmt::kObjectDatabase, created, sys));
+    for (std::size_t i = 0; i < systemNames.size(); ++i) {
+        const PlannedTable& p = tables[userTables + i];
+        w.add(catalogueRow(static_cast<std::int32_t>(p.tdefPages.front()), fmt::kContainerTables, systemNames[i],
+                           fmt::kObjectTable, created, sys));
     }
+    static const char* kOtherContainers[] = {"Forms", "Modules", "Reports", "Scripts"};
+    for (std::int32_t i = 0; i < 4; ++i)
+        w.add(catalogueRow(INT32_MIN + i, fmt::kContainerRoot, kOtherContainers[i], fmt::kObjectContainer, created,
+                           0));
+    for (std::size_t i = 0; i < userTables; ++i)
+        w.add(catalogueRow(static_cast<std::int32_t>(tables[i].tdefPages.front()), fmt::kContainerTables,
+                           tables[i].layout.name, fmt::kObjectTable, created, 0));
+    collect(w, objects.layout, objects.result);
+}
 
+// Each table's maps of its data pages, of those with room (only the last one
+// is not full) and of its long-value pages.
+void writeUsageMaps(PageFile& file, std::vector<PlannedTable>& tables) {
     UsageMaps maps(file, 1);
     for (PlannedTable& p : tables) {
         TableResult& r = p.result;
         r.usedMap = maps.add(r.dataPages);
-        // Pages with room for more rows: only the last one is not full.
         std::vector<std::uint32_t> withRoom;
         if (!r.dataPages.empty()) withRoom.push_back(r.dataPages.back());
         r.freeMap = maps.add(withRoom);
         if (p.layout.hasLongValues) r.lvalMap = maps.add(r.lvalPages);
     }
     maps.finish();
+}
 
-    for (const PlannedTable& p : tables) writeDefinition(file, tableDefinition(p.layout, p.result, file.format()), p.tdefPages);
+WriteStats writePages(const Database& db, PageFile& file) {
+    const double created = db.creationDate() >= 0 ? db.creationDate() : defaultCreationDate();
+    file.allocate(3);  // header, first usage-map holder, MSysObjects definition
+
+    std::vector<PlannedTable> tables;
+    tables.reserve(db.tables().size() + 4);
+    for (const Table& t : db.tables()) tables.push_back(writeUserTable(file, t, db.longValuePiece()));
+    const std::size_t userTables = tables.size();
+    std::vector<std::string> systemNames = planSystemTables(file, tables);
+    writeCatalogue(file, tables, userTables, systemNames, created);
+    writeUsageMaps(file, tables);
+    for (const PlannedTable& p : tables)
+        writeDefinition(file, tableDefinition(p.layout, p.result, file.format()), p.tdefPages);
     writeHeader(file, db, created);
 
     WriteStats stats;

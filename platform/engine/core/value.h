@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
+#include "core/field_types.h"
 
 namespace engine {
 

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/error_codes.h"
+#include "engine/engine.h"
 #include "executor.h"
 #include "jet/jet.h"
 

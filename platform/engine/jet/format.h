@@ -45,19 +45,23 @@ struct Format {
 };
 
 inline constexpr Format kJet3{
-    3, 2048,
-    126, 20, -1,
-    8, 1,
-    12, 23, 25, 31, 35, 43, 8,
-    18, 0, 1, 3, 9, 10, 13, 14, 16, 1,
+    .version = 3, .pageSize = 2048,
+    .headerMaskedSize = 126, .passwordSize = 20, .creationDateOffset = -1,
+    .dataRowCountOffset = 8, .rowColumnCountSize = 1,
+    .tdefRowCount = 12, .tdefVarColumnCount = 23, .tdefColumnCount = 25, .tdefRealIndexCount = 31,
+    .tdefUsageMap = 35, .tdefRealIndexStart = 43, .tdefRealIndexEntrySize = 8,
+    .colEntrySize = 18, .colType = 0, .colNumber = 1, .colVarIndex = 3, .colPrecision = 9, .colScale = 10,
+    .colFlags = 13, .colFixedOffset = 14, .colSize = 16, .colNameLengthSize = 1,
 };
 
 inline constexpr Format kJet4{
-    4, 4096,
-    128, 40, 0x72,
-    12, 2,
-    16, 43, 45, 51, 55, 63, 12,
-    25, 0, 5, 7, 11, 12, 15, 21, 23, 2,
+    .version = 4, .pageSize = 4096,
+    .headerMaskedSize = 128, .passwordSize = 40, .creationDateOffset = 0x72,
+    .dataRowCountOffset = 12, .rowColumnCountSize = 2,
+    .tdefRowCount = 16, .tdefVarColumnCount = 43, .tdefColumnCount = 45, .tdefRealIndexCount = 51,
+    .tdefUsageMap = 55, .tdefRealIndexStart = 63, .tdefRealIndexEntrySize = 12,
+    .colEntrySize = 25, .colType = 0, .colNumber = 5, .colVarIndex = 7, .colPrecision = 11, .colScale = 12,
+    .colFlags = 15, .colFixedOffset = 21, .colSize = 23, .colNameLengthSize = 2,
 };
 
 // Database definition page, both versions.

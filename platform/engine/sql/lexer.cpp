@@ -31,89 +31,89 @@ bool Token::isKeyword(std::string_view keyword) const {
 Token Lexer::next() {
     while (pos_ < text_.size() && isBlank(text_[pos_])) ++pos_;
     Token t;
-    t.begin = pos_;
-    if (pos_ >= text_.size()) {
-        t.end = pos_;
-        return t;
-    }
-    const std::size_t n = text_.size();
-    char16_t c = text_[pos_];
-
-    // Quoted forms: the closing character doubled stands for itself.
-    auto quoted = [&](char16_t close, TokenKind kind, LexError error) {
-        ++pos_;
-        t.kind = kind;
-        while (pos_ < n) {
-            if (text_[pos_] == close) {
-                if (pos_ + 1 < n && text_[pos_ + 1] == close) {
-                    t.text.push_back(close);
-                    pos_ += 2;
-                    continue;
-                }
-                ++pos_;
-                t.end = pos_;
-                return t;
-            }
-            t.text.push_back(text_[pos_++]);
-        }
-        t.kind = TokenKind::Error;
-        t.error = error;
-        t.end = pos_;
-        return t;
-    };
-
-    if (c == '[') return quoted(u']', TokenKind::Bracket, LexError::UnclosedBracket);
-    if (c == '\'' || c == '"') return quoted(c, TokenKind::String, LexError::UnclosedString);
-    if (c == '#') {
-        std::size_t close = text_.find(u'#', pos_ + 1);
-        if (close == std::u16string_view::npos) {
-            t.kind = TokenKind::Error;
-            t.error = LexError::UnclosedDate;
-            pos_ = t.end = n;
-            return t;
-        }
-        t.kind = TokenKind::Date;
-        t.text = text_.substr(pos_ + 1, close - pos_ - 1);
-        pos_ = t.end = close + 1;
-        return t;
-    }
-    if (isDigit(c) || (c == '.' && pos_ + 1 < n && isDigit(text_[pos_ + 1]))) {
-        std::size_t p = pos_;
-        while (p < n && isDigit(text_[p])) ++p;
-        if (p < n && text_[p] == '.') {
-            ++p;
-            while (p < n && isDigit(text_[p])) ++p;
-        }
-        if (p < n && (text_[p] == 'e' || text_[p] == 'E')) {
-            std::size_t q = p + 1;
-            if (q < n && (text_[q] == '+' || text_[q] == '-')) ++q;
-            if (q < n && isDigit(text_[q])) {
-                while (q < n && isDigit(text_[q])) ++q;
-                p = q;
-            }
-        }
-        t.kind = TokenKind::Number;
-        t.text = text_.substr(pos_, p - pos_);
-        pos_ = t.end = p;
-        return t;
-    }
-    if (isWordChar(c)) {
-        std::size_t p = pos_;
-        while (p < n && isWordChar(text_[p])) ++p;
-        t.kind = TokenKind::Word;
-        t.text = text_.substr(pos_, p - pos_);
-        pos_ = t.end = p;
-        return t;
-    }
-    t.kind = TokenKind::Symbol;
-    std::size_t len = 1;
-    if (pos_ + 1 < n) {
-        char16_t d = text_[pos_ + 1];
-        if ((c == '<' && (d == '>' || d == '=')) || (c == '>' && d == '=')) len = 2;
-    }
-    t.text = text_.substr(pos_, len);
-    pos_ = t.end = pos_ + len;
+    t.begin = t.end = pos_;
+    if (pos_ >= text_.size()) return t;
+    const char16_t c = text_[pos_];
+    if (c == '[') quoted(t, u']', TokenKind::Bracket, LexError::UnclosedBracket);
+    else if (c == '\'' || c == '"') quoted(t, c, TokenKind::String, LexError::UnclosedString);
+    else if (c == '#') date(t);
+    else if (isDigit(c) || (c == '.' && pos_ + 1 < text_.size() && isDigit(text_[pos_ + 1]))) number(t);
+    else if (isWordChar(c)) word(t);
+    else symbol(t);
+    pos_ = t.end;
     return t;
+}
+
+// The closing character doubled stands for itself.
+void Lexer::quoted(Token& t, char16_t close, TokenKind kind, LexError error) const {
+    const std::size_t n = text_.size();
+    std::size_t p = pos_ + 1;
+    t.kind = kind;
+    while (p < n) {
+        if (text_[p] == close) {
+            if (p + 1 < n && text_[p + 1] == close) {
+                t.text.push_back(close);
+                p += 2;
+                continue;
+            }
+            t.end = p + 1;
+            return;
+        }
+        t.text.push_back(text_[p++]);
+    }
+    t.kind = TokenKind::Error;
+    t.error = error;
+    t.end = n;
+}
+
+void Lexer::date(Token& t) const {
+    std::size_t close = text_.find(u'#', pos_ + 1);
+    if (close == std::u16string_view::npos) {
+        t.kind = TokenKind::Error;
+        t.error = LexError::UnclosedDate;
+        t.end = text_.size();
+        return;
+    }
+    t.kind = TokenKind::Date;
+    t.text = text_.substr(pos_ + 1, close - pos_ - 1);
+    t.end = close + 1;
+}
+
+// Digits, an optional fraction, and an exponent only when digits follow it.
+void Lexer::number(Token& t) const {
+    const std::size_t n = text_.size();
+    auto digits = [&](std::size_t p) {
+        while (p < n && isDigit(text_[p])) ++p;
+        return p;
+    };
+    std::size_t p = digits(pos_);
+    if (p < n && text_[p] == '.') p = digits(p + 1);
+    if (p < n && (text_[p] == 'e' || text_[p] == 'E')) {
+        std::size_t q = p + 1;
+        if (q < n && (text_[q] == '+' || text_[q] == '-')) ++q;
+        if (q < n && isDigit(text_[q])) p = digits(q);
+    }
+    t.kind = TokenKind::Number;
+    t.text = text_.substr(pos_, p - pos_);
+    t.end = p;
+}
+
+void Lexer::word(Token& t) const {
+    std::size_t p = pos_;
+    while (p < text_.size() && isWordChar(text_[p])) ++p;
+    t.kind = TokenKind::Word;
+    t.text = text_.substr(pos_, p - pos_);
+    t.end = p;
+}
+
+// One character, or two for <>, <= and >=.
+void Lexer::symbol(Token& t) const {
+    const char16_t c = text_[pos_];
+    const char16_t d = pos_ + 1 < text_.size() ? text_[pos_ + 1] : u'\0';
+    std::size_t len = (c == '<' && (d == '>' || d == '=')) || (c == '>' && d == '=') ? 2 : 1;
+    t.kind = TokenKind::Symbol;
+    t.text = text_.substr(pos_, len);
+    t.end = pos_ + len;
 }
 
 }  // namespace sql

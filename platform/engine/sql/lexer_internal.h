@@ -39,6 +39,13 @@ public:
     Token next();
 
 private:
+    // Each reads one kind of token starting at pos_ into t, up to t.end.
+    void quoted(Token& t, char16_t close, TokenKind kind, LexError error) const;
+    void date(Token& t) const;
+    void number(Token& t) const;
+    void word(Token& t) const;
+    void symbol(Token& t) const;
+
     std::u16string_view text_;
     std::size_t pos_ = 0;
 };

@@ -240,6 +240,36 @@ TEST_F(Written, DatabasePasswordIsRefused) {
     EXPECT_NO_THROW(jet::Database::open(write(db, "nopw.mdb")));
 }
 
+// Long values at the edges of each place they can take: in the row up to 256
+// bytes, on one page up to a row's maximum, then chains of whole pages whose
+// last piece is one byte short of a page, a page, or one byte.
+TEST_F(Written, LongValuesAtEachPlacementLimitReadBack) {
+    for (bool jet3 : {false, true}) {
+        SCOPED_TRACE(jet3 ? "jet 3" : "jet 4");
+        const std::size_t maxRow = jet3 ? 2036 : 4080;  // a row's most bytes
+        const std::size_t piece = jet3 ? 2032 : 4076;   // a chain page's data
+        const std::vector<std::size_t> sizes = {0,          1,          255,       256,       257,
+                                                maxRow - 1, maxRow,     maxRow + 1, 2 * piece - 1,
+                                                2 * piece,  2 * piece + 1};
+        mkmdb::Database db;
+        db.setVersion(jet3 ? mkmdb::Version::Jet3 : mkmdb::Version::Jet4);
+        auto& t = db.addTable("T", {{"N", mkmdb::Type::Long, {}}, {"Ole", mkmdb::Type::LongBinary, {}}});
+        for (std::size_t i = 0; i < sizes.size(); ++i)
+            t.addRow({static_cast<int>(i), mkmdb::Bytes{pattern(sizes[i], static_cast<unsigned>(i))}});
+        const auto stats = mkmdb::write(db, dir_ / "limits.mdb");
+        EXPECT_EQ(stats.inlineLongValues, 4u);
+        EXPECT_EQ(stats.singlePageLongValues, 3u);
+        EXPECT_EQ(stats.chainedLongValues, 4u);
+        auto table = jet::Database::open((dir_ / "limits.mdb").string())->openTable(u"T");
+        engine::Row row;
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            ASSERT_TRUE(table->next(row));
+            EXPECT_EQ(row[1].bytes, pattern(sizes[i], static_cast<unsigned>(i))) << "size " << sizes[i];
+        }
+        EXPECT_FALSE(table->next(row));
+    }
+}
+
 // A long text's pieces may end anywhere, inside a UTF-16 unit too: whatever
 // the split, plain, compressed and Jet 3 memos read back whole.
 TEST_F(Written, LongTextsSplitAnywhereReadBack) {

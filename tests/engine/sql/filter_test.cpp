@@ -87,6 +87,8 @@ const WhereCase kWhere[] = {
     {u"ID = 7", true, false},
     {u"ID <> 7", false, false},
     {u"ID < 8 AND ID <= 7 AND ID > 6 AND ID >= 7", true, false},
+    {u"ID < 7 OR ID <= 6 OR ID > 7 OR ID >= 8", false, false},
+    {u"ID <> 6 AND ID <> 8", true, false},
     {u"ID = 7.0", true, false},
     {u"ID = 7.5", false, false},
     {u"ID < 7.5", true, false},
@@ -197,6 +199,53 @@ TEST(SqlFilter, WhereTable) {
         SCOPED_TRACE(utf8(c.where));
         EXPECT_EQ(keeps(c.where, full), c.full);
         EXPECT_EQ(keeps(c.where, nulls), c.nulls);
+    }
+}
+
+// AND and OR over every pair of True, False and Null, each also under NOT: a row
+// is kept only when the condition is True, so NOT tells False (kept) from Null
+// (dropped).
+enum class Truth { True, False, Null };
+
+struct LogicCase {
+    Truth left;
+    std::u16string_view op;
+    Truth right;
+    Truth result;
+};
+
+const LogicCase kLogic[] = {
+    {Truth::True, u"AND", Truth::True, Truth::True},
+    {Truth::True, u"AND", Truth::False, Truth::False},
+    {Truth::True, u"AND", Truth::Null, Truth::Null},
+    {Truth::False, u"AND", Truth::True, Truth::False},
+    {Truth::False, u"AND", Truth::False, Truth::False},
+    {Truth::False, u"AND", Truth::Null, Truth::False},
+    {Truth::Null, u"AND", Truth::True, Truth::Null},
+    {Truth::Null, u"AND", Truth::False, Truth::False},
+    {Truth::Null, u"AND", Truth::Null, Truth::Null},
+    {Truth::True, u"OR", Truth::True, Truth::True},
+    {Truth::True, u"OR", Truth::False, Truth::True},
+    {Truth::True, u"OR", Truth::Null, Truth::True},
+    {Truth::False, u"OR", Truth::True, Truth::True},
+    {Truth::False, u"OR", Truth::False, Truth::False},
+    {Truth::False, u"OR", Truth::Null, Truth::Null},
+    {Truth::Null, u"OR", Truth::True, Truth::True},
+    {Truth::Null, u"OR", Truth::False, Truth::Null},
+    {Truth::Null, u"OR", Truth::Null, Truth::Null},
+};
+
+TEST(SqlFilter, AndOrTruthTable) {
+    // On the full row: ID = 7 is True, ID = 8 False, Price = Null Null.
+    auto operand = [](Truth t) -> std::u16string {
+        return t == Truth::True ? u"ID = 7" : t == Truth::False ? u"ID = 8" : u"Price = Null";
+    };
+    const engine::Row full = fullRow();
+    for (const LogicCase& c : kLogic) {
+        const std::u16string both = operand(c.left) + u" " + std::u16string(c.op) + u" " + operand(c.right);
+        SCOPED_TRACE(utf8(both));
+        EXPECT_EQ(keeps(both, full), c.result == Truth::True);
+        EXPECT_EQ(keeps(u"NOT (" + both + u")", full), c.result == Truth::False);
     }
 }
 

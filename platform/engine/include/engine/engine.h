@@ -11,27 +11,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/field_types.h"  // kTypeBoolean ... kTypeDecimal, what fieldType() returns
 #include "error/error.h"
 
 namespace engine {
-
-// Field type codes as the window's type words expect them.
-enum FieldTypeCode : std::int16_t {
-    kTypeBoolean = 1,
-    kTypeByte = 2,
-    kTypeInteger = 3,
-    kTypeLong = 4,
-    kTypeCurrency = 5,
-    kTypeSingle = 6,
-    kTypeDouble = 7,
-    kTypeDate = 8,
-    kTypeBinary = 9,
-    kTypeText = 10,
-    kTypeLongBinary = 11,
-    kTypeMemo = 12,
-    kTypeGuid = 15,
-    kTypeDecimal = 20,
-};
 
 class Recordset {
 public:
