@@ -7,6 +7,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Converti"));
+    QApplication::setDesktopFileName(QStringLiteral(CONVERTI_APP_ID));  // the desktop entry, for its name and icon
     frmExport window;
     window.show();
     return QApplication::exec();
