@@ -7,6 +7,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 "$here/scripts/deps.sh" --tests
 export QT_QPA_PLATFORM=offscreen
+# The independent readers are given table names with accents on their command line,
+# which needs a UTF-8 locale; a bare system or container may have none set.
+[ "$(locale charmap 2>/dev/null)" = UTF-8 ] || export LC_ALL=C.UTF-8
 
 echo "== Build and test (build/)"
 "$here/scripts/build.sh" -DCONVERTI_TESTS=ON
