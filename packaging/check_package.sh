@@ -55,11 +55,13 @@ echo "dependencies resolve on this machine"
 if [ "$fresh" = yes ]; then
   root=$(mktemp -d)
   trap 'umount -R "$root/proc" 2>/dev/null || true; rm -rf "$root" "$tree"' EXIT
-  debootstrap --variant=minbase bookworm "$root" >/dev/null
+  # Their chatter goes to a log, shown when a step fails.
+  quiet() { "$@" >"$tree/fresh.log" 2>&1 || { cat "$tree/fresh.log"; return 1; }; }
+  quiet debootstrap --variant=minbase bookworm "$root"
   cp "$deb" "$root/tmp/"
   mount -t proc proc "$root/proc"
-  chroot "$root" apt-get update -q >/dev/null
-  chroot "$root" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "/tmp/$(basename "$deb")" >/dev/null
+  quiet chroot "$root" apt-get update -q
+  quiet chroot "$root" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "/tmp/$(basename "$deb")"
   chroot "$root" dpkg-query -W -f='installed: ${Package} ${Version}\n' converti qt6-gtk-platformtheme qt6-wayland
   chroot "$root" jetsql --version
   # The window opens and stays up until it is closed.
