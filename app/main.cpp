@@ -7,7 +7,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Converti"));
-    QApplication::setDesktopFileName(QStringLiteral(CONVERTI_APP_ID));  // the desktop entry, for its name and icon
+    // The desktop entry's name, so that the desktop shows its name and icon for the window.
+    QApplication::setDesktopFileName(QStringLiteral(CONVERTI_APP_ID));
     frmExport window;
     window.show();
     return QApplication::exec();

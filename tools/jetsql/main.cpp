@@ -91,8 +91,10 @@ int main(int argc, char** argv) {
                                      QStringLiteral("Show the version and exit."));
     parser.addOption(help);
     parser.addOption(version);
-    parser.addPositionalArgument(QStringLiteral("DATABASE"), QStringLiteral("The .mdb file to read."));
-    parser.addPositionalArgument(QStringLiteral("STATEMENT"), QStringLiteral("One SELECT statement."));
+    parser.addPositionalArgument(QStringLiteral("DATABASE"),
+                                 QStringLiteral("The .mdb file to read."));
+    parser.addPositionalArgument(QStringLiteral("STATEMENT"),
+                                 QStringLiteral("One SELECT statement."));
     const bool understood = parser.parse(app.arguments());
     if (understood && parser.isSet(help)) {
         std::fputs(parser.helpText().toUtf8().constData(), stdout);
@@ -104,7 +106,8 @@ int main(int argc, char** argv) {
     }
     const QStringList args = parser.positionalArguments();
     if (!understood || args.size() != 2) {
-        if (!understood) std::fprintf(stderr, "jetsql: %s\n", parser.errorText().toUtf8().constData());
+        if (!understood)
+            std::fprintf(stderr, "jetsql: %s\n", parser.errorText().toUtf8().constData());
         std::fputs(parser.helpText().toUtf8().constData(), stderr);
         return 2;
     }
