@@ -7,6 +7,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Converti"));
+    // The desktop entry's name, so that the desktop shows its name and icon for the window.
+    QApplication::setDesktopFileName(QStringLiteral(CONVERTI_APP_ID));
     frmExport window;
     window.show();
     return QApplication::exec();

@@ -131,6 +131,52 @@ TEST(JetsqlExport, EveryTableOfTheRealDatabases) {
     EXPECT_GE(compared, 20);
 }
 
+// The command line itself: help and version on standard output with status 0; any
+// call that is not DATABASE STATEMENT prints the usage on standard error with status 2
+// and touches no database.
+TEST(JetsqlCommandLine, HelpVersionAndWrongCalls) {
+    const std::string statement = "SELECT * FROM Clienti";
+    const std::string usage = "Usage: " + e2e::bin("jetsql") + " [options] DATABASE STATEMENT\n";
+    const std::string version = "jetsql (Converti) " CONVERTI_VERSION "\n";
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string outStart;  // what standard output begins with
+        std::string errStart;  // what standard error begins with
+    } cases[] = {
+        {{"--help"}, 0, usage, ""},
+        {{"-h"}, 0, usage, ""},
+        {{"--help", "db.mdb", statement}, 0, usage, ""},
+        {{"--version"}, 0, version, ""},
+        {{"-v"}, 0, version, ""},
+        {{}, 2, "", usage},
+        {{"db.mdb"}, 2, "", usage},
+        {{"db.mdb", statement, "extra"}, 2, "", usage},
+        {{"--bogus", "db.mdb", statement}, 2, "", "jetsql: Unknown option 'bogus'.\n" + usage},
+        // After "--" a name that looks like an option is the database.
+        {{"--", "--help", statement}, 1, "", "Error 3024:"},
+    };
+    for (const auto& c : cases) {
+        std::string call;
+        for (const auto& a : c.args) call += " " + a;
+        SCOPED_TRACE("jetsql" + call);
+        auto r = run(e2e::bin("jetsql"), c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        EXPECT_EQ(r.out.substr(0, c.outStart.size()), c.outStart);
+        EXPECT_EQ(r.err.substr(0, c.errStart.size()), c.errStart);
+        if (c.outStart.empty()) {
+            EXPECT_EQ(r.out, "");
+        }
+        if (c.errStart.empty()) {
+            EXPECT_EQ(r.err, "");
+        }
+    }
+    // The help names both arguments and the exit status.
+    auto help = run(e2e::bin("jetsql"), {"--help"});
+    for (const char* part : {"DATABASE", "STATEMENT", "Exit status", "--version"})
+        EXPECT_NE(help.out.find(part), std::string::npos) << part;
+}
+
 class JetsqlOnClienti : public ::testing::Test {
 protected:
     void SetUp() override {

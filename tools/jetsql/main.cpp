@@ -1,9 +1,11 @@
-// jetsql DATABASE STATEMENT
+// jetsql [--help | --version] DATABASE STATEMENT
 // Runs one statement on a database through the engine, exactly as the window's
 // export does. A SELECT without INTO prints its rows as CSV (UTF-8, header line
 // first). Exit 0 on success; on an error prints "Error N: description" to
-// standard error and exits 1.
+// standard error and exits 1; a wrong call prints the usage to standard error and
+// exits 2.
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
@@ -77,13 +79,40 @@ void printCsv(const QString& databasePath, const QString& statement) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() != 3) {
-        std::fputs("usage: jetsql DATABASE STATEMENT\n", stderr);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Runs one SQL statement on a Jet database (.mdb). SELECT ... INTO\n"
+        "[Excel 8.0;DATABASE=file.xls].[sheet] FROM ... writes the rows into a worksheet;\n"
+        "a SELECT without INTO prints them as CSV. Exit status: 0 done, 1 an error\n"
+        "(\"Error N: description\" on standard error), 2 a wrong call. See jetsql(1)."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addPositionalArgument(QStringLiteral("DATABASE"),
+                                 QStringLiteral("The .mdb file to read."));
+    parser.addPositionalArgument(QStringLiteral("STATEMENT"),
+                                 QStringLiteral("One SELECT statement."));
+    const bool understood = parser.parse(app.arguments());
+    if (understood && parser.isSet(help)) {
+        std::fputs(parser.helpText().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (understood && parser.isSet(version)) {
+        std::puts("jetsql (Converti) " CONVERTI_VERSION);
+        return 0;
+    }
+    const QStringList args = parser.positionalArguments();
+    if (!understood || args.size() != 2) {
+        if (!understood)
+            std::fprintf(stderr, "jetsql: %s\n", parser.errorText().toUtf8().constData());
+        std::fputs(parser.helpText().toUtf8().constData(), stderr);
         return 2;
     }
-    const QString& databasePath = args[1];
-    const QString& statement = args[2];
+    const QString& databasePath = args[0];
+    const QString& statement = args[1];
     try {
         if (sql::parse(statement.toStdU16String()).into) {
             auto db = engine::createEngine()->openDatabase(databasePath);
