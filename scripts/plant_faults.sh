@@ -68,6 +68,11 @@ open(root + "/" + e["file"], "w", encoding="utf-8").write(text.replace(e["find"]
 EOF
 }
 
+# The tests a ctest log lists as failed, comma-separated.
+failed_tests() {
+    sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) (.*$/\1/p' "$1" | paste -sd, -
+}
+
 saved=$(mktemp -d)
 planted=""
 restore() {
@@ -98,18 +103,25 @@ while IFS=$'\x1f' read -r id file breaks equiv <&3; do
         result="does not build"
         unbuilt=$((unbuilt + 1))
     else
-        if (cd "$build" && ctest -j2 -LE "slow|fuzz" --timeout "$per_test" --output-on-failure) >"$logs/$id.test.log" 2>&1; then
-            if [ -n "$equiv" ]; then
-                result="survived (equivalent)"
-                equivalent=$((equivalent + 1))
-            else
-                result="SURVIVED"
-                survived=$((survived + 1))
-            fi
-        else
-            failed=$(sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) (.*$/\1/p' "$logs/$id.test.log" | paste -sd, -)
-            result="caught by ${failed:-the run}"
+        # A test that fails only once, under the load of the whole run, may be
+        # timing out rather than catching: the failed ones run again, alone, and
+        # only those that fail twice count.
+        failed=""
+        if ! (cd "$build" && ctest -j2 -LE "slow|fuzz" --timeout "$per_test" --output-on-failure) \
+                >"$logs/$id.test.log" 2>&1; then
+            (cd "$build" && ctest --rerun-failed --timeout "$per_test" --output-on-failure) \
+                >"$logs/$id.rerun.log" 2>&1 || failed=$(failed_tests "$logs/$id.rerun.log")
+            [ -n "$failed" ] || failed="(flaky: $(failed_tests "$logs/$id.test.log"))"
+        fi
+        if [ -n "$failed" ] && [[ $failed != "(flaky"* ]]; then
+            result="caught by $failed"
             caught=$((caught + 1))
+        elif [ -n "$equiv" ]; then
+            result="survived (equivalent)"
+            equivalent=$((equivalent + 1))
+        else
+            result="SURVIVED${failed:+ $failed}"
+            survived=$((survived + 1))
         fi
         restore
     fi
