@@ -2,7 +2,7 @@
 // dialog and read back with mdbtools and xlrd (tests/e2e/compare_xls.py).
 #include <QFileInfo>
 
-#include "e2e_support.h"
+#include "support.h"
 #include "real_engine_support.h"
 
 namespace {
@@ -44,7 +44,7 @@ struct RealExport : RealWindowTest {
     bool matches(const QString& db, const char* table, const QString& xls, const char* sheet,
                  const char* filterField) {
         std::string report;
-        const bool ok = e2e::workbookMatchesTable(s(db), table, s(xls), sheet, filterField, &report);
+        const bool ok = support::workbookMatchesTable(s(db), table, s(xls), sheet, filterField, &report);
         if (!ok) ADD_FAILURE() << report;
         return ok;
     }

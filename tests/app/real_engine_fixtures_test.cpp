@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "core/name_order.h"
-#include "e2e_support.h"
+#include "support.h"
 #include "real_engine_support.h"
 
 namespace {
@@ -14,8 +14,8 @@ namespace {
 // own notion of a system table (by its flags) would also hide the hidden tables of
 // Access 2007's complex fields (f_<GUID>_Data), which the window lists like any other.
 QStringList mdbtoolsTables(const std::string& db, std::string* error) {
-    const e2e::Run r = e2e::run("mdb-tables", {"-S", "-1", db});
-    if (r.exitCode != 0) {
+    const support::Run r = support::run("mdb-tables", {"-S", "-1", db});
+    if (r.status != 0) {
         *error = r.err;
         return {};
     }
@@ -35,9 +35,9 @@ QStringList mdbtoolsTables(const std::string& db, std::string* error) {
 using RealFixtures = RealWindowTest;
 
 TEST_F(RealFixtures, EachDatabaseListsItsTablesAndExportsTheFirst) {
-    const auto databases = e2e::realDatabases();
+    const auto databases = support::realDatabases();
     if (databases.empty()) GTEST_SKIP() << "no real databases in " << CONVERTI_FIXTURES;
-    if (e2e::run("mdb-tables", {"--version"}).exitCode < 0) GTEST_SKIP() << "mdbtools missing";
+    if (support::run("mdb-tables", {"--version"}).status < 0) GTEST_SKIP() << "mdbtools missing";
 
     guitest::ErrorRecorder errors;
     guitest::FileDialogDriver driver;
@@ -71,7 +71,7 @@ TEST_F(RealFixtures, EachDatabaseListsItsTablesAndExportsTheFirst) {
         EXPECT_TRUE(errors.errors().empty()) << s(errors.errors().back().description);
         ASSERT_TRUE(QFileInfo::exists(xls));
         std::string report;
-        EXPECT_TRUE(e2e::workbookMatchesTable(file.string(), s(table), s(xls), "WorkSheet1", s(field), &report))
+        EXPECT_TRUE(support::workbookMatchesTable(file.string(), s(table), s(xls), "WorkSheet1", s(field), &report))
             << report;
         EXPECT_EQ(items(a->List1()), expected);  // the window as it was
     }

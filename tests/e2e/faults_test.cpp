@@ -5,28 +5,28 @@
 
 #include <gtest/gtest.h>
 
-#include "e2e_support.h"
+#include "support.h"
 #include "mkmdb.h"
 
 namespace {
 
 // Runs jetsql with the workbook folder mounted as a fresh tmpfs with the given
 // options; prints jetsql's error, then "rc=N", then the folder's entries.
-e2e::Run exportOnto(const std::string& mountOptions, const std::string& folder,
+support::Run exportOnto(const std::string& mountOptions, const std::string& folder,
                     const std::string& db, const std::string& statement) {
-    return e2e::run("unshare", {"-m", "sh", "-c",
+    return support::run("unshare", {"-m", "sh", "-c",
                                 "mount -t tmpfs -o \"$1\" tmpfs \"$2\" || exit 99; "
                                 "\"$3\" \"$4\" \"$5\" 2>&1; echo \"rc=$?\"; ls -A \"$2\"",
-                                "sh", mountOptions, folder, e2e::bin("jetsql"), db, statement});
+                                "sh", mountOptions, folder, support::bin("jetsql"), db, statement});
 }
 
 class Faults : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directory(folder_);
-        auto probe = e2e::run("unshare", {"-m", "sh", "-c", "mount -t tmpfs -o size=64k tmpfs \"$1\"",
+        auto probe = support::run("unshare", {"-m", "sh", "-c", "mount -t tmpfs -o size=64k tmpfs \"$1\"",
                                           "sh", folder_});
-        if (probe.exitCode != 0) GTEST_SKIP() << "cannot mount a private tmpfs here: " << probe.err;
+        if (probe.status != 0) GTEST_SKIP() << "cannot mount a private tmpfs here: " << probe.err;
         using mkmdb::Type;
         mkmdb::Database model;
         auto& t = model.addTable("Note", {{"ID", Type::Long, {}}, {"Testo", Type::Memo, {}}});
@@ -42,9 +42,9 @@ protected:
                "/out.xls].[WorkSheet1] FROM [Note]WHERE [Note.ID]like '**';";
     }
 
-    e2e::TempDir dir_;
-    std::string folder_ = dir_ / "mnt";
-    std::string db_ = dir_ / "note.mdb";
+    support::TempDir dir_;
+    std::string folder_ = dir_.file("mnt");
+    std::string db_ = dir_.file("note.mdb");
 };
 
 TEST_F(Faults, DiskFullDuringTheExport) {

@@ -7,12 +7,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "e2e_support.h"
+#include "support.h"
 #include "mkmdb.h"
 
 namespace {
 
-using e2e::run;
+using support::run;
 
 std::string exportStatement(const std::string& xls, const std::string& sheet,
                             const std::string& table, const std::string& field,
@@ -59,14 +59,14 @@ void writeEveryTypeDatabase(const std::string& path) {
 }
 
 TEST(JetsqlExport, EveryTypeMatchesTheSourceCellByCell) {
-    e2e::TempDir dir;
-    const std::string db = dir / "tipi.mdb";
+    support::TempDir dir;
+    const std::string db = dir.file("tipi.mdb");
     writeEveryTypeDatabase(db);
-    const std::string xls = dir / "tipi.xls";
-    auto r = run(e2e::bin("jetsql"), {db, exportStatement(xls, "WorkSheet1", "Tipi", "ID", "**")});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string xls = dir.file("tipi.xls");
+    auto r = run(support::bin("jetsql"), {db, exportStatement(xls, "WorkSheet1", "Tipi", "ID", "**")});
+    ASSERT_EQ(r.status, 0) << r.err;
     std::string report;
-    EXPECT_TRUE(e2e::workbookMatchesTable(db, "Tipi", xls, "WorkSheet1", "ID", &report)) << report;
+    EXPECT_TRUE(support::workbookMatchesTable(db, "Tipi", xls, "WorkSheet1", "ID", &report)) << report;
 
     // What mdbtools cannot tell: dates before 1899-12-30, a time of day alone (a
     // date cell below 1), an empty text apart from Null (row 3: Piccolo Null,
@@ -83,25 +83,25 @@ TEST(JetsqlExport, EveryTypeMatchesTheSourceCellByCell) {
 
 TEST(JetsqlExport, ATextTooLongForACellFailsAndWritesNothing) {
     using mkmdb::Type;
-    e2e::TempDir dir;
-    const std::string db = dir / "lungo.mdb";
+    support::TempDir dir;
+    const std::string db = dir.file("lungo.mdb");
     mkmdb::Database model;
     auto& t = model.addTable("Note", {{"ID", Type::Long, {}}, {"Nota", Type::Memo, {}}});
     t.addRow({1, "corta"});
     t.addRow({2, std::string(32768, 'z')});
     mkmdb::write(model, db);
-    const std::string xls = dir / "note.xls";
-    auto r = run(e2e::bin("jetsql"), {db, exportStatement(xls, "WorkSheet1", "Note", "ID", "**")});
-    EXPECT_EQ(r.exitCode, 1);
+    const std::string xls = dir.file("note.xls");
+    auto r = run(support::bin("jetsql"), {db, exportStatement(xls, "WorkSheet1", "Note", "ID", "**")});
+    EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err.rfind("Error 3163:", 0), 0u) << r.err;
     EXPECT_NE(r.err.find("Nota"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(xls));
 }
 
 TEST(JetsqlExport, EveryTableOfTheRealDatabases) {
-    const auto databases = e2e::realDatabases();
+    const auto databases = support::realDatabases();
     if (databases.empty()) GTEST_SKIP() << "no real databases in " << CONVERTI_FIXTURES;
-    e2e::TempDir dir;
+    support::TempDir dir;
     int compared = 0;
     for (const auto& path : databases) {
         const std::string db = path.string();
@@ -113,17 +113,17 @@ TEST(JetsqlExport, EveryTableOfTheRealDatabases) {
             auto header = run("mdb-export", {db, table});
             std::string first = header.out.substr(0, header.out.find_first_of(",\n"));
             if (!first.empty() && first.front() == '"') first = first.substr(1, first.size() - 2);
-            const std::string xls = dir / ("t" + std::to_string(compared) + ".xls");
-            auto r = run(e2e::bin("jetsql"), {db, exportStatement(xls, "WorkSheet1", table, first, "**")});
+            const std::string xls = dir.file("t" + std::to_string(compared) + ".xls");
+            auto r = run(support::bin("jetsql"), {db, exportStatement(xls, "WorkSheet1", table, first, "**")});
             if (path.filename().string().find("with-password") != std::string::npos) {
-                EXPECT_EQ(r.exitCode, 1);
+                EXPECT_EQ(r.status, 1);
                 EXPECT_NE(r.err.find("Error 3031: Not a valid password."), std::string::npos) << r.err;
                 EXPECT_FALSE(std::filesystem::exists(xls));
                 continue;
             }
-            ASSERT_EQ(r.exitCode, 0) << r.err;
+            ASSERT_EQ(r.status, 0) << r.err;
             std::string report;
-            EXPECT_TRUE(e2e::workbookMatchesTable(db, table, xls, "WorkSheet1", first, &report))
+            EXPECT_TRUE(support::workbookMatchesTable(db, table, xls, "WorkSheet1", first, &report))
                 << report;
             ++compared;
         }
@@ -136,11 +136,11 @@ TEST(JetsqlExport, EveryTableOfTheRealDatabases) {
 // and touches no database.
 TEST(JetsqlCommandLine, HelpVersionAndWrongCalls) {
     const std::string statement = "SELECT * FROM Clienti";
-    const std::string usage = "Usage: " + e2e::bin("jetsql") + " [options] DATABASE STATEMENT\n";
+    const std::string usage = "Usage: " + support::bin("jetsql") + " [options] DATABASE STATEMENT\n";
     const std::string version = "jetsql (Converti) " CONVERTI_VERSION "\n";
     const struct {
         std::vector<std::string> args;
-        int exitCode;
+        int status;
         std::string outStart;  // what standard output begins with
         std::string errStart;  // what standard error begins with
     } cases[] = {
@@ -160,8 +160,8 @@ TEST(JetsqlCommandLine, HelpVersionAndWrongCalls) {
         std::string call;
         for (const auto& a : c.args) call += " " + a;
         SCOPED_TRACE("jetsql" + call);
-        auto r = run(e2e::bin("jetsql"), c.args);
-        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        auto r = run(support::bin("jetsql"), c.args);
+        EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_EQ(r.out.substr(0, c.outStart.size()), c.outStart);
         EXPECT_EQ(r.err.substr(0, c.errStart.size()), c.errStart);
         if (c.outStart.empty()) {
@@ -172,7 +172,7 @@ TEST(JetsqlCommandLine, HelpVersionAndWrongCalls) {
         }
     }
     // The help names both arguments and the exit status.
-    auto help = run(e2e::bin("jetsql"), {"--help"});
+    auto help = run(support::bin("jetsql"), {"--help"});
     for (const char* part : {"DATABASE", "STATEMENT", "Exit status", "--version"})
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
 }
@@ -194,8 +194,8 @@ protected:
         db.addTable("Vuota", {{"ID", Type::Long, {}}});
         mkmdb::write(db, path_);
     }
-    e2e::TempDir dir_;
-    std::string path_ = dir_ / "clienti.mdb";
+    support::TempDir dir_;
+    std::string path_ = dir_.file("clienti.mdb");
 };
 
 TEST_F(JetsqlOnClienti, SelectPrintsTheMatchingRowsAsCsv) {
@@ -215,14 +215,14 @@ TEST_F(JetsqlOnClienti, SelectPrintsTheMatchingRowsAsCsv) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.statement);
-        auto r = run(e2e::bin("jetsql"), {path_, c.statement});
-        EXPECT_EQ(r.exitCode, 0) << r.err;
+        auto r = run(support::bin("jetsql"), {path_, c.statement});
+        EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, c.csv);
     }
 }
 
 TEST_F(JetsqlOnClienti, ErrorsAreReportedAndWriteNothing) {
-    const std::string xls = dir_ / "out.xls";
+    const std::string xls = dir_.file("out.xls");
     const struct {
         std::string statement;
         const char* error;
@@ -232,14 +232,14 @@ TEST_F(JetsqlOnClienti, ErrorsAreReportedAndWriteNothing) {
         {"SELECT * INTO [Excel 8.0;DATABASE=" + xls + "].[S] FROM [Clienti]WHERE [Clienti.Nome]like 'D'Amico';",
          "Error 3075:"},
         {exportStatement("", "S", "Clienti", "ID", "**"), "Error 3044:"},
-        {exportStatement(dir_ / "manca/out.xls", "S", "Clienti", "ID", "**"), "Error 3044:"},
+        {exportStatement(dir_.file("manca/out.xls"), "S", "Clienti", "ID", "**"), "Error 3044:"},
         {exportStatement(xls, "A:B", "Clienti", "ID", "**"), "Error 3125:"},
         {"SELECT * INTO [Lotus;DATABASE=" + xls + "].[S] FROM [Clienti]", "Error 3170:"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.statement);
-        auto r = run(e2e::bin("jetsql"), {path_, c.statement});
-        EXPECT_EQ(r.exitCode, 1);
+        auto r = run(support::bin("jetsql"), {path_, c.statement});
+        EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err.rfind(c.error, 0), 0u) << r.err;
         EXPECT_TRUE(r.out.empty());
         EXPECT_FALSE(std::filesystem::exists(xls));
@@ -251,21 +251,21 @@ TEST_F(JetsqlOnClienti, ErrorsAreReportedAndWriteNothing) {
 }
 
 TEST_F(JetsqlOnClienti, AMissingDatabaseIsAnError) {
-    auto r = run(e2e::bin("jetsql"), {dir_ / "nessuno.mdb", "SELECT * FROM Clienti"});
-    EXPECT_EQ(r.exitCode, 1);
+    auto r = run(support::bin("jetsql"), {dir_.file("nessuno.mdb"), "SELECT * FROM Clienti"});
+    EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err.rfind("Error 3024:", 0), 0u) << r.err;
 }
 
 TEST_F(JetsqlOnClienti, ExportKeepsOnlyMatchingRowsInTableOrder) {
-    const std::string xls = dir_ / "roma.xls";
-    auto r = run(e2e::bin("jetsql"), {path_, exportStatement(xls, "Roma", "Clienti", "Citta", "*roma*")});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string xls = dir_.file("roma.xls");
+    auto r = run(support::bin("jetsql"), {path_, exportStatement(xls, "Roma", "Clienti", "Citta", "*roma*")});
+    ASSERT_EQ(r.status, 0) << r.err;
     auto dump = run(CONVERTI_PYTHON,
                     {"-c",
                      "import sys, xlrd; s = xlrd.open_workbook(sys.argv[1]).sheet_by_name('Roma');"
                      "print([[c.value for c in s.row(i)] for i in range(s.nrows)])",
                      xls});
-    ASSERT_EQ(dump.exitCode, 0) << dump.err;
+    ASSERT_EQ(dump.status, 0) << dump.err;
     EXPECT_EQ(dump.out,
               "[['ID', 'Nome', 'Citta', 'Saldo'], [1.0, 'Rossi', 'Roma', 1.5], [3.0, 'Verdi', 'ROMA', ''], "
               "[5.0, 'Esposito', 'Roma Nord', 0.0001]]\n");

@@ -11,12 +11,12 @@
 #include <cmath>
 #include <fstream>
 
-#include "e2e_support.h"
+#include "support.h"
 #include "mkmdb.h"
 
 namespace {
 
-using e2e::run;
+using support::run;
 
 constexpr double at(double seconds) { return seconds / 86400; }
 
@@ -32,10 +32,10 @@ struct TimeOfDay : ::testing::Test {
         t.addRow({"quasi domani", mkmdb::DateTime{at(86399.5)}});      // 1899-12-31
         t.addRow({"data", "2024-03-01 08:00:00"});
         mkmdb::write(db, db_);
-        const auto r = run(e2e::bin("jetsql"),
+        const auto r = run(support::bin("jetsql"),
                            {db_, "SELECT * INTO [Excel 8.0;DATABASE=" + xls_ +
                                      "].[WorkSheet1] FROM [Orari]WHERE [Orari.Nome]like '**';"});
-        ASSERT_EQ(r.exitCode, 0) << r.err;
+        ASSERT_EQ(r.status, 0) << r.err;
     }
 
     // The first line of the CSV file holding "apertura", the time's row.
@@ -47,15 +47,15 @@ struct TimeOfDay : ::testing::Test {
         return "(no line with apertura in " + csv + ")";
     }
 
-    e2e::TempDir dir_;
-    std::string db_ = dir_ / "orari.mdb";
-    std::string xls_ = dir_ / "orari.xls";
+    support::TempDir dir_;
+    std::string db_ = dir_.file("orari.mdb");
+    std::string xls_ = dir_.file("orari.xls");
 };
 
 TEST_F(TimeOfDay, XlrdReadsADateCellBelowOneWithATimeFormat) {
     const auto r = run(CONVERTI_PYTHON,
                        {std::string(CONVERTI_SOURCE_DIR) + "/tests/engine/excel/read_xls.py", xls_});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(r.status, 0) << r.err;
     const QJsonObject doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
     EXPECT_TRUE(doc["problems"].toArray().isEmpty());
     const QJsonArray cells = doc["sheets"].toArray()[0].toObject()["cells"].toArray();
@@ -98,8 +98,8 @@ TEST_F(TimeOfDay, XlrdReadsADateCellBelowOneWithATimeFormat) {
 // The filter reads the value as the cell shows it.
 TEST_F(TimeOfDay, TheFilterMatchesTheTimeAsShown) {
     const auto r =
-        run(e2e::bin("jetsql"), {db_, "SELECT Nome, Ora FROM Orari WHERE Ora like '12:*'"});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
+        run(support::bin("jetsql"), {db_, "SELECT Nome, Ora FROM Orari WHERE Ora like '12:*'"});
+    EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Nome,Ora\r\napertura,12:30:15\r\nsotto zero,12:00:00\r\n");
 }
 
@@ -109,19 +109,19 @@ TEST_F(TimeOfDay, LibreOfficeShowsTheTime) {
     // The ninth filter option writes the cells as shown rather than in the
     // program's own default form for their kind.
     const auto r = run(soffice.toStdString(),
-                       {"-env:UserInstallation=file://" + dir_ / "profile", "--headless",
+                       {"-env:UserInstallation=file://" + dir_.file("profile").string(), "--headless",
                         "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true",
-                        "--outdir", dir_ / "lo", xls_});
-    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_EQ(openingLine(dir_ / "lo/orari.csv"), "apertura,12:30:15");
+                        "--outdir", dir_.file("lo"), xls_});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(openingLine(dir_.file("lo/orari.csv")), "apertura,12:30:15");
 }
 
 TEST_F(TimeOfDay, GnumericShowsTheTime) {
     const QString ssconvert = QStandardPaths::findExecutable("ssconvert");
     if (ssconvert.isEmpty()) GTEST_SKIP() << "Gnumeric (ssconvert) is not installed";
-    const std::string csv = dir_ / "gnumeric.csv";
+    const std::string csv = dir_.file("gnumeric.csv");
     const auto r = run(ssconvert.toStdString(), {xls_, csv});
-    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(openingLine(csv), "apertura,12:30:15");
 }
 

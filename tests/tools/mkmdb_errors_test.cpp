@@ -167,7 +167,7 @@ TEST(MkmdbErrors, CommandLineWritesAReadableDatabase) {
                           shellQuote(output.string()) + " 2>&1");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("1 tables, 2 rows"), std::string::npos) << r.out;
-    std::vector<mkmdb::Json> rows = mdbJsonRows(output, "Città");
+    const auto rows = mdbJsonRows(output, "Città");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(mdbtoolsText(rows[0], "Nome"), "Milano");
     EXPECT_EQ(mdbtoolsText(rows[0], "Abitanti"), "1371498");

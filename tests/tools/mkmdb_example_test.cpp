@@ -103,7 +103,7 @@ TEST_F(MkmdbExample, BothReadersAgreeOnEveryValue) {
         const Json& t = dump_.at("tables").at(name);
         const auto& columns = t.at("columns");
         const auto& rows = t.at("rows");
-        std::vector<Json> toolRows = mdbJsonRows(path_, name);
+        const auto toolRows = mdbJsonRows(path_, name);
         ASSERT_EQ(toolRows.size(), rows.size());
         int compared = 0;
         for (std::size_t i = 0; i < rows.size(); ++i) {

@@ -37,7 +37,7 @@ TEST(MkmdbJet3, CatalogueAndValuesReadBackInBothReaders) {
     EXPECT_EQ(scalarText(rows[0][1]), "117946");
     EXPECT_EQ(scalarText(rows[0][2]), u(u"€ – “virgolette”"));
     EXPECT_EQ(scalarText(rows[1][1]), "null");
-    std::vector<Json> toolRows = mdbJsonRows(path, "Città");
+    const auto toolRows = mdbJsonRows(path, "Città");
     ASSERT_EQ(toolRows.size(), 2u);
     EXPECT_EQ(mdbtoolsText(toolRows[0], "Nome"), "Forlì");
     EXPECT_EQ(mdbtoolsText(toolRows[0], "Nota"), "€ – “virgolette”");
@@ -70,7 +70,7 @@ TEST(MkmdbJet3, LongValuesInAllThreePlaces) {
     Json dump = readerDump(path, "--table Lunghi");
     const auto& rows = dump.at("tables").at("Lunghi").at("rows");
     ASSERT_EQ(rows.size(), sizes.size());
-    std::vector<Json> toolRows = mdbJsonRows(path, "Lunghi");
+    const auto toolRows = mdbJsonRows(path, "Lunghi");
     ASSERT_EQ(toolRows.size(), sizes.size());
     for (std::size_t i = 0; i < sizes.size(); ++i) {
         SCOPED_TRACE("size " + std::to_string(sizes[i]));

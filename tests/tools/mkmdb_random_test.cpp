@@ -200,7 +200,7 @@ TEST_P(MkmdbRandom, RandomTablesReadBackExactly) {
         mkmdb::Json dump = readerDump(path, "--table Casuale");
         const auto& got = dump.at("tables").at("Casuale").at("rows");
         ASSERT_EQ(got.size(), rows.size());
-        std::vector<mkmdb::Json> toolRows = mdbJsonRows(path, "Casuale");
+        const auto toolRows = mdbJsonRows(path, "Casuale");
         ASSERT_EQ(toolRows.size(), rows.size());
         int mismatches = 0;
         for (std::size_t r = 0; r < rows.size(); ++r) {

@@ -59,7 +59,7 @@ TEST(MkmdbStructure, CatalogueListsUserAndSystemTablesLikeARealDatabase) {
     const Json& objects = dump.at("tables").at("MSysObjects");
     EXPECT_EQ(objects.at("rows").size(), 12u + names.size());
     for (const std::string& n : names) {
-        std::vector<Json> rows = mdbJsonRows(path, n);
+        const auto rows = mdbJsonRows(path, n);
         ASSERT_EQ(rows.size(), 1u) << n;
         EXPECT_EQ(mdbtoolsText(rows[0], "Id"), "1");
     }
@@ -81,7 +81,7 @@ TEST(MkmdbStructure, ManyTablesAllReachTheCatalogue) {
     Json dump = readerDump(path, "--table MSysObjects");
     EXPECT_EQ(texts(dump.at("userTables")), names);
     EXPECT_EQ(dump.at("tables").at("MSysObjects").at("rows").size(), 12u + names.size());
-    std::vector<Json> last = mdbJsonRows(path, names.back());
+    const auto last = mdbJsonRows(path, names.back());
     ASSERT_EQ(last.size(), 1u);
     EXPECT_EQ(mdbtoolsText(last[0], "N"), "599");
 }
@@ -110,7 +110,7 @@ TEST(MkmdbStructure, WidestTableWithLongestNamesReadsBack) {
     ASSERT_EQ(readColumns.size(), 255u);
     const auto& rows = t.at("rows");
     ASSERT_EQ(rows.size(), 2u);
-    std::vector<Json> toolRows = mdbJsonRows(path, "Larga");
+    const auto toolRows = mdbJsonRows(path, "Larga");
     ASSERT_EQ(toolRows.size(), 2u);
     for (int i = 0; i < 255; ++i) {
         EXPECT_EQ(readColumns[i].at("name").get<std::string>(), columns[i].name);
@@ -168,7 +168,7 @@ TEST(MkmdbStructure, LongValuesOfEverySizeReadBackExactly) {
         EXPECT_EQ(scalarText(rows[i][3]), b(blobs[i]));
     }
     // mdbtools binds values into a 200,000-byte buffer: compare up to that.
-    std::vector<Json> toolRows = mdbJsonRows(path, "Lunghi");
+    const auto toolRows = mdbJsonRows(path, "Lunghi");
     ASSERT_EQ(toolRows.size(), sizes.size());
     for (std::size_t i = 0; i < sizes.size(); ++i) {
         if (sizes[i] == 0 || sizes[i] > 60000) continue;
@@ -222,7 +222,7 @@ TEST(MkmdbStructure, TinyRowsStopAt255PerPage) {
     Json dump = readerDump(path, "--table Minima");
     const auto& rows = dump.at("tables").at("Minima").at("rows");
     ASSERT_EQ(rows.size(), 2000u);
-    std::vector<Json> toolRows = mdbJsonRows(path, "Minima");
+    const auto toolRows = mdbJsonRows(path, "Minima");
     ASSERT_EQ(toolRows.size(), 2000u);
     for (int i = 0; i < 2000; ++i) {
         EXPECT_EQ(scalarText(rows[i][0]), i % 3 == 0 ? "true" : "false") << i;

@@ -1,51 +1,38 @@
 #pragma once
-// Helpers for mkmdb's tests: a temporary folder, running commands, and the
-// two independent readers used as oracles (mdb-reader through
-// tests/node/dump.mjs, and mdbtools' command-line tools).
+// Helpers for mkmdb's tests: mdb-reader (node, tests/node/dump.mjs), the second
+// independent reader beside mdbtools, and the forms values are compared in. The
+// temporary folder, running commands and mdbtools' view come from tests/support.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "exact_json.h"
+#include "mdb_json.h"
 #include "mkmdb.h"
+#include "support.h"
 
 namespace mkmdb_test {
 
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path file(const std::string& name) const { return path_ / name; }
-    std::vector<std::string> entries() const;
-
-private:
-    std::filesystem::path path_;
-};
-
-struct CommandResult {
-    int status = -1;
-    std::string out;
-};
-// Runs a shell command; captures its standard output.
-CommandResult run(const std::string& command);
-std::string shellQuote(const std::string& s);
+using support::mdbJsonRows;
+using support::shellQuote;
+using support::TempDir;
+using CommandResult = support::Run;
+// A command line run through the shell; its output and status.
+inline CommandResult run(const std::string& command) { return support::shell(command); }
 bool haveReaders();
 
 // mdb-reader's view of a database (see tests/node/dump.mjs for the value forms).
 mkmdb::Json readerDump(const std::filesystem::path& db, const std::string& extraArgs = "");
-// mdbtools' view of a table through mdb-json: one object per row. mdb-json
-// leaves out Null and empty values.
-std::vector<mkmdb::Json> mdbJsonRows(const std::filesystem::path& db, const std::string& table);
 
 // A scalar as text: numbers as written, strings as they are, "null", "true".
 std::string scalarText(const mkmdb::Json& v);
-// One mdb-json member: "null" when absent; binary objects become "b:" + hex.
-std::string mdbtoolsText(const mkmdb::Json& row, const std::string& column);
+// One mdb-json member: "null" when absent; bytes become "b:" + hex.
+inline std::string mdbtoolsText(const support::MdbRow& row, const std::string& column) {
+    return support::mdbText(row, column);
+}
 
 // The dump's forms: "u:" + UTF-16LE hex, "b:" + bytes hex.
 std::string u(std::u16string_view text);

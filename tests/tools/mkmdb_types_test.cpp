@@ -117,7 +117,7 @@ TEST(MkmdbTypes, EveryTypeReadsBackInBothReaders) {
     ASSERT_EQ(readerColumns.size(), cases.size());
     const auto& readerRows = t.at("rows");
     ASSERT_EQ(readerRows.size(), 3u);
-    std::vector<mkmdb::Json> toolRows = mdbJsonRows(path, "Tutti i tipi");
+    const auto toolRows = mdbJsonRows(path, "Tutti i tipi");
     ASSERT_EQ(toolRows.size(), 3u);
 
     for (std::size_t col = 0; col < cases.size(); ++col) {

@@ -8,14 +8,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/error_codes.h"
+#include "support.h"
 
 namespace excel {
 namespace {
@@ -28,18 +27,14 @@ std::vector<std::uint8_t> pattern(std::size_t size) {
 
 // The Workbook stream as olefile reads it, hex-encoded.
 std::string readStream(const std::string& path) {
-    std::string command = std::string(CONVERTI_PYTHON) +
-                          " -c \"import olefile,sys; f=olefile.OleFileIO(sys.argv[1]); "
-                          "m=f.get_metadata(); print(f.root.clsid, m.creating_application); "
-                          "print(f.openstream('Workbook').read().hex())\" '" +
-                          path + "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::string out;
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-    EXPECT_EQ(::pclose(pipe), 0);
-    return out;
+    const support::Run r = support::run(CONVERTI_PYTHON,
+                                        {"-c",
+                                         "import olefile,sys; f=olefile.OleFileIO(sys.argv[1]); "
+                                         "m=f.get_metadata(); print(f.root.clsid, m.creating_application); "
+                                         "print(f.openstream('Workbook').read().hex())",
+                                         path});
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.out;
 }
 
 std::string hex(const std::vector<std::uint8_t>& bytes) {
@@ -57,17 +52,14 @@ std::string hex(const std::vector<std::uint8_t>& bytes) {
 // name and exactly `expected` as the Workbook stream.
 void expectStream(const std::vector<std::uint8_t>& expected,
                   const std::function<void(int, const QString&)>& write) {
-    char dir[] = "/tmp/excel_cfb.XXXXXX";
-    ASSERT_NE(::mkdtemp(dir), nullptr);
-    const std::string path = std::string(dir) + "/out.xls";
+    const support::TempDir dir;
+    const std::string path = dir.file("out.xls");
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL, 0644);
     ASSERT_GE(fd, 0);
     write(fd, QString::fromStdString(path));
     ::close(fd);
     EXPECT_EQ(readStream(path),
               "00020820-0000-0000-C000-000000000046 b'Converti'\n" + hex(expected) + "\n");
-    ::unlink(path.c_str());
-    ::rmdir(dir);
 }
 
 TEST(CompoundFile, StreamReadsBackByteForByte) {

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "e2e_support.h"
+#include "support.h"
 #include "engine/engine.h"
 #include "mkmdb.h"
 
@@ -17,14 +17,7 @@ namespace {
 
 using mkmdb::Type;
 
-int errorNumberOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const converti::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using support::errorNumberOf;
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -55,8 +48,8 @@ protected:
         engine_ = engine::createEngine();
     }
 
-    e2e::TempDir dir_;
-    std::string path_ = dir_ / "front.mdb";
+    support::TempDir dir_;
+    std::string path_ = dir_.file("front.mdb");
     std::unique_ptr<engine::Engine> engine_;
 };
 
@@ -98,7 +91,7 @@ TEST_F(EngineFront, RecordsetGivesFieldNamesAndTypeCodesInColumnOrder) {
 TEST_F(EngineFront, ConnectionsAreIndependentAndMayBeDroppedUnclosed) {
     auto browse = engine_->openDatabase(q(path_));
     auto exporter = engine_->openDatabase(q(path_));
-    const std::string xls = dir_ / "out.xls";
+    const std::string xls = dir_.file("out.xls");
     exporter->execute(q("SELECT * INTO [Excel 8.0;DATABASE=" + xls +
                         "].[WorkSheet1] FROM [Clienti]WHERE [Clienti.ID]like '**';"));
     exporter->close();
@@ -146,7 +139,7 @@ TEST_F(EngineFront, ADatabaseChangedUnderAnOpenConnectionFailsCleanly) {
         SetUp();
         auto db = engine_->openDatabase(q(path_));
         c.change(path_);
-        const std::string xls = dir_ / "changed.xls";
+        const std::string xls = dir_.file("changed.xls");
         const int error = errorNumberOf([&] {
             db->execute(q("SELECT * INTO [Excel 8.0;DATABASE=" + xls +
                           "].[WorkSheet1] FROM [Clienti]WHERE [Clienti.ID]like '**';"));

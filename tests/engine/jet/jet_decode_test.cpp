@@ -13,6 +13,7 @@
 
 #include "jet/table_def.h"
 #include "jet/text.h"
+#include "support.h"
 
 namespace {
 
@@ -75,17 +76,15 @@ TEST(SingleValues, DoNotDependOnTheLocale) {
     // A locale with a decimal comma must not turn 0.1 into 0. When none is
     // installed, make one with localedef in a scratch folder.
     // Made before the first setlocale call: glibc remembers a failed lookup.
-    const std::string scratch = "/tmp/jet_locale_" + std::to_string(::getpid());
+    const support::TempDir scratch;
     // localedef exits nonzero on mere warnings; setlocale tells if it worked.
-    const int made = std::system(("mkdir -p " + scratch + " && localedef -i it_IT -f UTF-8 " + scratch + "/it_IT.UTF-8 >/dev/null 2>&1").c_str());
-    (void)made;
-    ::setenv("LOCPATH", scratch.c_str(), 1);
+    support::run("localedef", {"-i", "it_IT", "-f", "UTF-8", scratch.file("it_IT.UTF-8")});
+    ::setenv("LOCPATH", scratch.path().c_str(), 1);
     const char* set = std::setlocale(LC_NUMERIC, "it_IT.UTF-8");
     const bool comma = set != nullptr && std::strtod("0.5", nullptr) == 0.0;
     const double got = jet::singleAsDouble(0.1f);
     std::setlocale(LC_NUMERIC, "C");
     ::unsetenv("LOCPATH");
-    std::system(("rm -rf " + scratch).c_str());
     if (!comma) GTEST_SKIP() << "no locale with a decimal comma available";
     EXPECT_EQ(got, 0.1);
 }

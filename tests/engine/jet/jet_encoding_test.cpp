@@ -9,7 +9,7 @@
 #include "jet/format.h"
 #include "jet/jet.h"
 #include "jet/page_file.h"
-#include "oracle.h"
+#include "support.h"
 
 namespace {
 
@@ -72,10 +72,10 @@ std::vector<std::vector<std::u16string>> readAll(jet::Database& db) {
 // An encoded database keeps a key in its header and masks every later page with
 // RC4 keyed by (key XOR page number). It must read exactly like the plain one.
 TEST(EncodedDatabase, ReadsLikeThePlainOne) {
-    if (!jettest::haveFixtures()) GTEST_SKIP();
+    if (!support::haveFixtures()) GTEST_SKIP();
     for (const char* name : {"testV1997.mdb", "testV2003.mdb"}) {
         SCOPED_TRACE(name);
-        const std::string plain = readFile(jettest::fixture(name));
+        const std::string plain = readFile(support::realDatabase(name));
         const jet::Format& f = plain[jet::kHeaderVersion] == 0 ? jet::kJet3 : jet::kJet4;
         std::string encoded = plain;
         const std::uint32_t key = 0x5a17c0deu;
@@ -99,8 +99,8 @@ TEST(EncodedDatabase, ReadsLikeThePlainOne) {
 }
 
 TEST(Jet3Password, IsRefusedWith3031) {
-    if (!jettest::haveFixtures()) GTEST_SKIP();
-    std::string image = readFile(jettest::fixture("testV1997.mdb"));
+    if (!support::haveFixtures()) GTEST_SKIP();
+    std::string image = readFile(support::realDatabase("testV1997.mdb"));
     EXPECT_NO_THROW(jet::Database::openBuffer(image));
     editHeader(image, jet::kJet3, [](std::uint8_t* h) { std::memcpy(h + jet::kHeaderPassword, "segreto", 7); });
     try {

@@ -9,7 +9,7 @@
 
 #include "error/error.h"
 #include "jet/jet.h"
-#include "oracle.h"
+#include "support.h"
 
 namespace fs = std::filesystem;
 
@@ -20,22 +20,15 @@ std::string readFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-class Scratch {
+// A temporary folder to write files to open.
+class Scratch : public support::TempDir {
 public:
-    Scratch() {
-        dir_ = fs::temp_directory_path() / ("jet_errors_" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    ~Scratch() { fs::remove_all(dir_); }
     std::string write(const std::string& name, const std::string& bytes) const {
-        const std::string path = (dir_ / name).string();
+        const std::string path = file(name);
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-private:
-    fs::path dir_;
+    std::string path(const std::string& name) const { return file(name); }
 };
 
 struct OpenCase {
@@ -62,8 +55,8 @@ TEST_P(OpenFails, WithItsNumberNamingTheFile) {
 }
 
 std::string fixtureCopy(const Scratch& s, const char* name, std::size_t keep) {
-    if (!jettest::haveFixtures()) return {};
-    std::string bytes = readFile(jettest::fixture(name));
+    if (!support::haveFixtures()) return {};
+    std::string bytes = readFile(support::realDatabase(name));
     if (keep < bytes.size()) bytes.resize(keep);
     return s.write(std::string("cut_") + name, bytes);
 }
@@ -89,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         OpenCase{"real workbook", 3343,
                  [](const Scratch& s) -> std::string {
-                     const std::string xls = std::string(CONVERTI_FIXTURES) + "/xls/profiles.xls";
+                     const std::string xls = support::fixture("xls/profiles.xls");
                      if (!fs::exists(xls)) return {};
                      return s.write("profiles.mdb", readFile(xls));
                  }},
@@ -107,8 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
         OpenCase{"header only", 3343, [](const Scratch& s) { return fixtureCopy(s, "testV1997.mdb", 2048); }},
         OpenCase{"database password", 3031,
                  [](const Scratch&) -> std::string {
-                     if (!jettest::haveFixtures()) return {};
-                     return jettest::fixture("V2003_with-password.mdb");
+                     if (!support::haveFixtures()) return {};
+                     return support::realDatabase("V2003_with-password.mdb");
                  }},
         OpenCase{"no read permission", 3051,
                  [](const Scratch& s) -> std::string {
@@ -125,20 +118,20 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(Password, TheTextSaysNotAValidPassword) {
-    if (!jettest::haveFixtures()) GTEST_SKIP();
+    if (!support::haveFixtures()) GTEST_SKIP();
     try {
-        jet::Database::open(jettest::fixture("V2003_with-password.mdb"));
+        jet::Database::open(support::realDatabase("V2003_with-password.mdb"));
         FAIL();
     } catch (const converti::Error& e) {
         EXPECT_TRUE(e.description().startsWith(QStringLiteral("Not a valid password.")));
     }
     // The same database without its password opens.
-    EXPECT_NO_THROW(jet::Database::open(jettest::fixture("V2003_no-password.mdb")));
+    EXPECT_NO_THROW(jet::Database::open(support::realDatabase("V2003_no-password.mdb")));
 }
 
 TEST(OpenTable, ExactNameFirstThenAnyCaseElseError3078) {
-    if (!jettest::haveFixtures()) GTEST_SKIP();
-    auto db = jet::Database::open(jettest::fixture("testV2003.mdb"));
+    if (!support::haveFixtures()) GTEST_SKIP();
+    auto db = jet::Database::open(support::realDatabase("testV2003.mdb"));
     EXPECT_EQ(db->openTable(u"Table1")->name(), u"Table1");
     EXPECT_EQ(db->openTable(u"tAbLe1")->name(), u"Table1");
     EXPECT_EQ(db->openTable(u"msysobjects")->name(), u"MSysObjects");
@@ -152,10 +145,10 @@ TEST(OpenTable, ExactNameFirstThenAnyCaseElseError3078) {
 }
 
 TEST(Lifetime, TablesOutliveTheirDatabaseAndReadTwiceAlike) {
-    if (!jettest::haveFixtures()) GTEST_SKIP();
+    if (!support::haveFixtures()) GTEST_SKIP();
     std::unique_ptr<jet::Table> first, second;
     {
-        auto db = jet::Database::open(jettest::fixture("nwind.mdb"));
+        auto db = jet::Database::open(support::realDatabase("nwind.mdb"));
         first = db->openTable(u"Customers");
         second = db->openTable(u"Customers");
     }
@@ -175,12 +168,12 @@ TEST(Lifetime, TablesOutliveTheirDatabaseAndReadTwiceAlike) {
 // Damaged copies of real files: every outcome is either data or converti::Error.
 // A fixed seed keeps the run the same every time.
 TEST(Damage, NeverCrashesOrHangs) {
-    if (!jettest::haveFixtures()) GTEST_SKIP();
+    if (!support::haveFixtures()) GTEST_SKIP();
     std::mt19937 rng(20261208);
     int opened = 0, refused = 0;
     for (const char* name : {"testV1997.mdb", "testV2003.mdb", "overflowTestV1997.mdb",
                              "testUnicodeCompV2003.mdb", "delColTestV2003.mdb"}) {
-        const std::string original = readFile(jettest::fixture(name));
+        const std::string original = readFile(support::realDatabase(name));
         for (int round = 0; round < 150; ++round) {
             std::string bytes = original;
             const int flips = 1 + static_cast<int>(rng() % 64);

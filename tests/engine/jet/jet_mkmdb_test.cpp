@@ -12,6 +12,7 @@
 #include "jet/jet.h"
 #include "jet/page_file.h"
 #include "mkmdb.h"
+#include "support.h"
 
 namespace fs = std::filesystem;
 
@@ -19,17 +20,12 @@ namespace {
 
 class Written : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("jet_mkmdb_" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
     std::string write(const mkmdb::Database& db, const std::string& name = "t.mdb") {
-        const std::string path = (dir_ / name).string();
+        const std::string path = dir_.file(name);
         mkmdb::write(db, path);
         return path;
     }
-    fs::path dir_;
+    support::TempDir dir_;
 };
 
 std::u16string u16(const std::string& s) { return mkmdb::utf8ToUtf16(s); }
@@ -256,11 +252,11 @@ TEST_F(Written, LongValuesAtEachPlacementLimitReadBack) {
         auto& t = db.addTable("T", {{"N", mkmdb::Type::Long, {}}, {"Ole", mkmdb::Type::LongBinary, {}}});
         for (std::size_t i = 0; i < sizes.size(); ++i)
             t.addRow({static_cast<int>(i), mkmdb::Bytes{pattern(sizes[i], static_cast<unsigned>(i))}});
-        const auto stats = mkmdb::write(db, dir_ / "limits.mdb");
+        const auto stats = mkmdb::write(db, dir_.file("limits.mdb"));
         EXPECT_EQ(stats.inlineLongValues, 4u);
         EXPECT_EQ(stats.singlePageLongValues, 3u);
         EXPECT_EQ(stats.chainedLongValues, 4u);
-        auto table = jet::Database::open((dir_ / "limits.mdb").string())->openTable(u"T");
+        auto table = jet::Database::open(dir_.file("limits.mdb"))->openTable(u"T");
         engine::Row row;
         for (std::size_t i = 0; i < sizes.size(); ++i) {
             ASSERT_TRUE(table->next(row));
@@ -291,9 +287,9 @@ TEST_F(Written, LongTextsSplitAnywhereReadBack) {
                 std::vector<std::u16string> texts = {first, ascii, ascii + u"Ω" + ascii};
                 if (jet3) texts.back() = ascii + u"ß" + ascii;
                 for (const auto& text : texts) t.addRow({text});
-                const auto stats = mkmdb::write(db, dir_ / "split.mdb");
+                const auto stats = mkmdb::write(db, dir_.file("split.mdb"));
                 EXPECT_EQ(stats.chainedLongValues, texts.size());
-                auto table = jet::Database::open((dir_ / "split.mdb").string())->openTable(u"T");
+                auto table = jet::Database::open(dir_.file("split.mdb"))->openTable(u"T");
                 engine::Row row;
                 for (const auto& text : texts) {
                     ASSERT_TRUE(table->next(row));

@@ -3,8 +3,6 @@
 // jump table; none of the real Jet 3 files has a row that long.
 #include <gtest/gtest.h>
 
-#include <numeric>
-
 #include "jet/format.h"
 #include "jet/table_def.h"
 
@@ -19,8 +17,13 @@ struct Built {
 // A Jet 3 row: count, fixed bytes, variable data, eod, offsets (reversed), jump
 // table (reversed), variable count, null mask. The jump table has one entry per
 // full 256 bytes of the whole row: the index of the first offset at or past
-// each multiple of 256, or 0xff when there is none.
-Built jet3Row(unsigned fixedBytes, const std::vector<unsigned>& lengths) {
+// each multiple of 256. An entry past the last offset is a dummy, there only
+// because the row's trailer crossed the boundary; it holds `dummy`, which a
+// reader must not count whatever it is. The jump count follows from the row's
+// length, which includes the jump table: the fewest jumps that agree with it
+// (as mkmdb writes), or those of `length` when given (one jump more, where
+// both agree: rows of 257 or 513 bytes).
+Built jet3Row(unsigned fixedBytes, const std::vector<unsigned>& lengths, std::uint8_t dummy, unsigned length = 0) {
     const unsigned n = static_cast<unsigned>(lengths.size());
     const unsigned maskSize = (n + 7) / 8;
     Built b;
@@ -31,20 +34,21 @@ Built jet3Row(unsigned fixedBytes, const std::vector<unsigned>& lengths) {
         at += l;
     }
     b.offsets.push_back(at);  // eod
-    unsigned jumps = 0;
-    for (;;) {
-        const unsigned len = at + n + 1 + jumps + 1 + maskSize;
-        if ((len - 1) / 256 == jumps) break;
-        jumps = (len - 1) / 256;
-    }
+    unsigned jumps = length == 0 ? 0 : (length - 1) / 256;
+    while (length == 0 && (at + n + 1 + jumps + 1 + maskSize - 1) / 256 != jumps)
+        jumps = (at + n + 1 + jumps + 1 + maskSize - 1) / 256;
     const unsigned len = at + n + 1 + jumps + 1 + maskSize;
+    EXPECT_EQ((len - 1) / 256, jumps);
+    if (length != 0) {
+        EXPECT_EQ(len, length);
+    }
     b.row.assign(len, 0);
     b.row[0] = static_cast<std::uint8_t>(n);
     for (unsigned i = 1; i < at; ++i) b.row[i] = static_cast<std::uint8_t>(0xa0 + i % 7);
     // Offsets from the eod backwards: eod first in storage order.
     unsigned pos = at;
     for (unsigned i = n + 1; i-- > 0;) b.row[pos++] = static_cast<std::uint8_t>(b.offsets[i] & 0xff);
-    std::vector<std::uint8_t> jumpTable(jumps, 0xff);
+    std::vector<std::uint8_t> jumpTable(jumps, dummy);
     for (unsigned j = 0; j < jumps; ++j)
         for (unsigned i = 0; i <= n; ++i)
             if (b.offsets[i] >= 256 * (j + 1)) {
@@ -84,39 +88,65 @@ struct Case {
     const char* what;
     unsigned fixedBytes;
     std::vector<unsigned> lengths;
+    unsigned jet3Length;  // the Jet 3 row's length in bytes; 0: the fewest jumps
 };
 
 TEST(VarOffsets, ReadBackAsBuilt) {
+    // Rows of two variable columns take 6 bytes beside their fixed and variable
+    // data, plus a byte per jump: 249 bytes of data make a row of 255.
     const std::vector<Case> cases = {
-        {"short row, no jumps", 4, {3, 0, 10}},
-        {"one jump", 8, {100, 100, 100}},
-        {"column starting at 255", 0, {254, 10}},
-        {"column starting at exactly 256", 0, {255, 10}},
-        {"column starting at 257", 0, {256, 10}},
-        {"data ending at 255", 0, {254}},
-        {"data ending at 256", 0, {255}},
-        {"data ending at 257", 0, {256}},
-        {"row of 255 bytes", 0, {250}},
-        {"row of 256 bytes", 0, {251}},
-        {"row of 258 bytes, past 256 by its trailer: a dummy jump", 0, {252}},
-        {"empty columns on a boundary", 10, {245, 0, 0, 20}},
-        {"three jumps", 2, {200, 200, 200, 200, 1}},
-        {"trailer pushes the row past 256: a dummy jump", 0, {50, 50, 50, 50, 40, 0, 0, 0, 0, 0, 0, 0}},
-        {"one long column", 1, {1000}},
-        {"many small columns", 3, std::vector<unsigned>(60, 9)},
+        {"short row, no jumps", 4, {3, 0, 10}, 0},
+        {"one jump", 8, {100, 100, 100}, 0},
+        {"column starting at 255", 0, {254, 10}, 0},
+        {"column starting at exactly 256", 0, {255, 10}, 0},
+        {"column starting at 257", 0, {256, 10}, 0},
+        {"data ending at 255", 0, {254}, 0},
+        {"data ending at 256", 0, {255}, 0},
+        {"data ending at 257", 0, {256}, 0},
+        {"row of 255 bytes", 0, {249, 0}, 255},
+        {"row of 255 bytes, fixed data first", 100, {100, 49}, 255},
+        {"row of 256 bytes", 0, {250, 0}, 256},
+        {"row of 256 bytes, fixed data first", 10, {120, 120}, 256},
+        {"row of 257 bytes, data before 256: a dummy jump", 0, {250, 0}, 257},
+        {"row of 257 bytes, fixed data first: a dummy jump", 10, {120, 120}, 257},
+        {"row of 258 bytes, data before 256: a dummy jump", 0, {251, 0}, 258},
+        {"row of 511 bytes, a column past 256", 0, {260, 244}, 511},
+        {"row of 511 bytes, a column at 256", 0, {255, 249}, 511},
+        {"row of 511 bytes, only the end past 256", 200, {0, 304}, 511},
+        {"row of 512 bytes, a column past 256", 0, {300, 205}, 512},
+        {"row of 512 bytes, only the end past 256", 250, {0, 255}, 512},
+        {"row of 513 bytes, a column past 256, a dummy jump", 0, {300, 205}, 513},
+        {"row of 513 bytes, only the end past 256, a dummy jump", 250, {0, 255}, 513},
+        {"row of 514 bytes, a column past 256, a dummy jump", 0, {300, 206}, 514},
+        {"a column at 512", 0, {255, 256, 0}, 0},
+        {"empty columns on a boundary", 10, {245, 0, 0, 20}, 0},
+        {"three jumps", 2, {200, 200, 200, 200, 1}, 0},
+        {"trailer pushes the row past 256: a dummy jump", 0, {50, 50, 50, 50, 40, 0, 0, 0, 0, 0, 0, 0}, 0},
+        {"one long column", 1, {1000}, 0},
+        {"many small columns", 3, std::vector<unsigned>(60, 9), 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        for (const jet::Format* f : {&jet::kJet3, &jet::kJet4}) {
-            SCOPED_TRACE(f->version);
-            const Built b = f->version == 3 ? jet3Row(c.fixedBytes, c.lengths) : jet4Row(c.fixedBytes, c.lengths);
+        // A dummy jump holds 0xff, or the index of the end of the data, which
+        // would move the end by 256 bytes if it were counted.
+        const auto count = static_cast<std::uint8_t>(c.lengths.size());
+        for (std::uint8_t dummy : {std::uint8_t{0xff}, count}) {
+            SCOPED_TRACE(testing::Message() << "dummy " << int{dummy});
+            const Built b = jet3Row(c.fixedBytes, c.lengths, dummy, c.jet3Length);
             std::vector<unsigned> got;
             unsigned areaEnd = 0;
-            ASSERT_TRUE(jet::readVarOffsets(*f, b.row.data(), static_cast<unsigned>(b.row.size()), b.maskSize,
-                                            got, &areaEnd));
+            ASSERT_TRUE(jet::readVarOffsets(jet::kJet3, b.row.data(), static_cast<unsigned>(b.row.size()),
+                                            b.maskSize, got, &areaEnd));
             EXPECT_EQ(got, b.offsets);
             EXPECT_EQ(areaEnd, b.offsets.back());
         }
+        const Built b = jet4Row(c.fixedBytes, c.lengths);
+        std::vector<unsigned> got;
+        unsigned areaEnd = 0;
+        ASSERT_TRUE(jet::readVarOffsets(jet::kJet4, b.row.data(), static_cast<unsigned>(b.row.size()), b.maskSize,
+                                        got, &areaEnd));
+        EXPECT_EQ(got, b.offsets);
+        EXPECT_EQ(areaEnd, b.offsets.back());
     }
 }
 

@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QString>
-#include <optional>
 #include <string>
 #include <string_view>
 
-#include "error/error.h"
+#include "support.h"
 
 namespace sql_test {
 
@@ -22,15 +21,6 @@ inline std::u16string u16(std::string_view utf8Text) {
                           static_cast<std::size_t>(s.size()));
 }
 
-// The error f throws, or nullopt (the caller asserts on it).
-template <class F>
-std::optional<converti::Error> errorOf(F&& f) {
-    try {
-        f();
-    } catch (const converti::Error& e) {
-        return e;
-    }
-    return std::nullopt;
-}
+using support::errorOf;
 
 }  // namespace sql_test
