@@ -55,28 +55,4 @@ TEST(BuildExportSql, ComposesTheStatementPieceByPiece) {
     }
 }
 
-TEST(WorkSheetNameRule, EmptyGivesTheDefaultAndAnythingElseStays) {
-    const struct {
-        const char* text;
-        const char* expected;
-    } cases[] = {
-        {"", "WorkSheet1"}, {" ", " "}, {"   ", "   "}, {"Dati", "Dati"}, {"worksheet1", "worksheet1"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(WorkSheetNameRule(QString::fromUtf8(c.text)), QString::fromUtf8(c.expected));
-    }
-}
-
-TEST(WildcardRule, OnlyACheckedBoxMeansExact) {
-    const struct {
-        int value;
-        const char* expected;
-    } cases[] = {{0, "*"}, {1, ""}, {2, "*"}, {-1, "*"}, {3, "*"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.value);
-        EXPECT_EQ(WildcardRule(c.value), QString::fromUtf8(c.expected));
-    }
-}
-
 }  // namespace

@@ -7,7 +7,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -94,12 +93,6 @@ TEST(CellValues, NumberCharsAsToCharsWrites) {
         values.push_back(v);
     }
     for (double v : values) EXPECT_EQ(numberChars(v), toChars(v)) << v;
-}
-
-TEST(CellValues, NonFiniteNumbersAsText) {
-    EXPECT_EQ(narrow(nonFiniteText(std::numeric_limits<double>::quiet_NaN())), "NaN");
-    EXPECT_EQ(narrow(nonFiniteText(-std::numeric_limits<double>::infinity())), "-Infinity");
-    EXPECT_EQ(narrow(nonFiniteText(std::numeric_limits<double>::infinity())), "Infinity");
 }
 
 }  // namespace
