@@ -142,6 +142,8 @@ def check_sst(recs, problems):
         starts.append((pos + 4 + off, 4 + off))
         cch, flags = struct.unpack_from("<HB", body, off)
         off += 3
+        if cch > 0 and off == len(body):
+            problems.append("SST string header alone at the end of the record at %d" % pos)
         width = 2 if flags & 1 else 1
         while cch > 0:
             body = pieces[piece][2]

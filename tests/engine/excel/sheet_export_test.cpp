@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <bit>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -19,7 +20,7 @@
 
 #include "core/error_codes.h"
 #include "excel/excel.h"
-#include "workbook_test_support.h"
+#include "support.h"
 
 namespace fs = std::filesystem;
 using engine::Column;
@@ -29,12 +30,16 @@ using engine::Value;
 
 namespace {
 
-using workbook_test::TempDir;
+using support::TempDir;
 
+// The workbook as xlrd and olefile read it (read_xls.py); with `rows`, only the
+// rows below it and the last.
 QJsonObject readBack(const std::string& path, int rows = -1) {
-    std::string args = "read_xls.py '" + path + "'";
-    if (rows >= 0) args += " --rows " + std::to_string(rows);
-    return workbook_test::runReader(args);
+    std::vector<std::string> args = {path};
+    if (rows >= 0) args.insert(args.end(), {"--rows", std::to_string(rows)});
+    const support::Run r = support::python("tests/engine/excel/read_xls.py", args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
 }
 
 QJsonArray cellAt(const QJsonObject& sheet, int row, int col) {
@@ -64,7 +69,7 @@ Value integer(Type t, std::int64_t i) {
     return v;
 }
 
-using workbook_test::expectError;
+using support::expectError;
 
 void expectNoProblems(const QJsonObject& doc) {
     EXPECT_EQ(doc["problems"].toArray().size(), 0)
@@ -115,6 +120,7 @@ TEST(SheetExport, EveryTypeReadsBackCellByCell) {
         {"Single", num(Type::Single, 0.1f), "number", static_cast<double>(0.1f), "General"},
         {"Double", num(Type::Double, 1e300), "number", 1e300, "General"},
         {"DoubleFrac", num(Type::Double, -123.456), "number", -123.456, "General"},
+        {"NegativeZero", num(Type::Double, -0.0), "number", -0.0, "General"},
         {"NaN", num(Type::Double, std::numeric_limits<double>::quiet_NaN()), "text", "NaN",
          "General"},
         {"Decimal", decimal, "number", -12345.6789, "General"},
@@ -173,7 +179,10 @@ TEST(SheetExport, EveryTypeReadsBackCellByCell) {
             ASSERT_FALSE(cell.isEmpty());
             EXPECT_EQ(cell[2].toString(), c.type);
             if (c.expected.isDouble()) {
-                EXPECT_EQ(cell[3].toDouble(), c.expected.toDouble());
+                // Bit for bit: -0 keeps its sign.
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(cell[3].toDouble()),
+                          std::bit_cast<std::uint64_t>(c.expected.toDouble()))
+                    << cell[3].toDouble();
             } else {
                 EXPECT_EQ(cell[3].toString(), c.expected.toString());
             }
@@ -216,6 +225,77 @@ TEST(SheetExport, LongAndManyStringsSplitAcrossContinueRecords) {
     // Widths follow the longest value, capped.
     QJsonArray widths = sheet["widths"].toArray();
     EXPECT_EQ(widths[0].toInt(), (60 + 2) * 256);
+}
+
+// A string of two-byte characters starting at each offset from a few bytes
+// before the end of the string table's first record to just past it: its header
+// and first character stay together in one record, and xlrd reads every text
+// back. The table holds the column name "T" (4 bytes after the 8 of the counts),
+// then a one-byte text of `filler` characters, then the two-byte one.
+TEST(SheetExport, TwoByteStringsAroundAContinueBoundaryReadBack) {
+    TempDir dir;
+    constexpr int kRecordData = 8224;  // the most a record holds
+    const std::u16string wide = u"\u4e2d\u6587 \u00e8\u0151";
+    for (int start = kRecordData - 8; start <= kRecordData + 2; ++start) {
+        SCOPED_TRACE(start - kRecordData);
+        const std::u16string filler(static_cast<std::size_t>(start - 8 - 4 - 3), u'f');
+        const std::string path = dir.file("at" + std::to_string(start) + ".xls");
+        {
+            excel::SheetExport out(path, u"S", {{u"T", Type::Text}});
+            for (const auto& t : {filler, wide, std::u16string(u"dopo")}) out.addRow({text(t)});
+            out.commit();
+        }
+        QJsonObject doc = readBack(path);
+        expectNoProblems(doc);
+        QJsonObject sheet = doc["sheets"].toArray()[0].toObject();
+        EXPECT_EQ(cellAt(sheet, 1, 0)[3].toString(), QString::fromStdU16String(filler));
+        EXPECT_EQ(cellAt(sheet, 2, 0)[3].toString(), QString::fromStdU16String(wide));
+        EXPECT_EQ(cellAt(sheet, 3, 0)[3].toString(), "dopo");
+    }
+}
+
+// A Currency column is wide enough for its amounts as they show, in #,##0.00:
+// every character at least as wide as a digit, and one more for the cell's
+// margins. The largest and smallest amounts Currency holds, and small ones.
+TEST(SheetExport, CurrencyColumnsFitTheirLargestAndSmallestAmounts) {
+    TempDir dir;
+    const std::string path = dir.file("importi.xls");
+    const std::int64_t amounts[] = {std::numeric_limits<std::int64_t>::max(),
+                                    std::numeric_limits<std::int64_t>::min(), 10000000000000, 1, -1};
+    // The amount rounded to cents, with thousands separators.
+    const auto shown = [](std::int64_t tenThousandths) {
+        const bool negative = tenThousandths < 0;
+        const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(tenThousandths)
+                                                 : static_cast<std::uint64_t>(tenThousandths);
+        const std::uint64_t cents = (magnitude + 50) / 100;
+        std::string whole = std::to_string(cents / 100);
+        for (int at = static_cast<int>(whole.size()) - 3; at > 0; at -= 3) whole.insert(static_cast<std::size_t>(at), ",");
+        const std::string frac = std::to_string(100 + cents % 100).substr(1);
+        return (negative && cents != 0 ? "-" : "") + whole + "." + frac;
+    };
+    std::vector<Column> columns;
+    Row row;
+    for (std::int64_t a : amounts) {
+        columns.push_back({u"C" + QString::number(columns.size()).toStdU16String(), Type::Currency});
+        row.push_back(integer(Type::Currency, a));
+    }
+    {
+        excel::SheetExport out(path, u"Importi", columns);
+        out.addRow(row);
+        out.commit();
+    }
+    QJsonObject doc = readBack(path);
+    expectNoProblems(doc);
+    QJsonObject sheet = doc["sheets"].toArray()[0].toObject();
+    const QJsonArray widths = sheet["widths"].toArray();
+    ASSERT_EQ(widths.size(), static_cast<int>(std::size(amounts)));
+    for (std::size_t c = 0; c < std::size(amounts); ++c) {
+        const std::string text = shown(amounts[c]);
+        SCOPED_TRACE(text);
+        EXPECT_EQ(cellAt(sheet, 1, static_cast<int>(c))[4].toString(), "#,##0.00");
+        EXPECT_GE(widths[static_cast<int>(c)].toInt(), static_cast<int>(text.size() + 1) * 256);
+    }
+    EXPECT_EQ(shown(amounts[1]), "-922,337,203,685,477.58");  // the widest
 }
 
 TEST(SheetExport, FullSheetIsWrittenAndOneMoreRecordIsRefused) {
@@ -294,7 +374,7 @@ TEST(SheetExport, ColumnsAndCellTextAtTheirLimits) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.columns << " columns, " << c.valueChars
                                         << " characters, names of " << c.nameChars);
-        const std::string path = dir.file((std::to_string(n++) + ".xls").c_str());
+        const std::string path = dir.file(std::to_string(n++) + ".xls");
         const std::vector<Column> columns(c.columns,
                                           Column{std::u16string(c.nameChars, u'c'), Type::Memo});
         const Row row(c.columns, text(std::u16string(c.valueChars, u'\u00e8'), Type::Memo));
@@ -399,7 +479,7 @@ TEST(SheetExport, BadPathsAndLimitsFailBeforeWriting) {
     expectError(engine::kErrInvalidPath,
                 [&] { excel::SheetExport(dir.file("no/such/folder.xls"), u"S", {{u"A"}}); });
     expectError(engine::kErrInvalidPath,
-                [&] { excel::SheetExport(dir.file("x.xls") + "/", u"S", {{u"A"}}); });
+                [&] { excel::SheetExport(dir.file("x.xls").string() + "/", u"S", {{u"A"}}); });
     std::vector<Column> wide(257, Column{u"C", Type::Long});
     QString why = expectError(engine::kErrSheetFull,
                               [&] { excel::SheetExport(dir.file("w.xls"), u"S", wide); });

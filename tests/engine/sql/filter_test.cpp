@@ -249,6 +249,80 @@ TEST(SqlFilter, AndOrTruthTable) {
     }
 }
 
+// Every comparison and LIKE with Null on either side, a Null literal or a Null
+// column, is Null: the row is dropped, and under NOT too.
+TEST(SqlFilter, NullOnEitherSideOfEveryOperatorIsNull) {
+    const engine::Row full = fullRow(), nulls = nullRow();
+    for (std::u16string_view op : {u"=", u"<>", u"<", u"<=", u">", u">=", u"LIKE"}) {
+        const std::u16string o(op);
+        for (const std::u16string& where : {u"ID " + o + u" Null", u"Null " + o + u" ID", u"Null " + o + u" Null",
+                                            u"Name " + o + u" Null", u"Null " + o + u" 'x'"}) {
+            SCOPED_TRACE(utf8(where));
+            EXPECT_FALSE(keeps(where, full));
+            EXPECT_FALSE(keeps(u"NOT (" + where + u")", full));
+        }
+        // A column that is Null in the row, on either side.
+        for (const std::u16string& where : {u"ID " + o + u" 7", u"7 " + o + u" ID", u"Name " + o + u" 'a'",
+                                            u"'a' " + o + u" Name"}) {
+            SCOPED_TRACE(utf8(where) + " on a row of Nulls");
+            EXPECT_FALSE(keeps(where, nulls));
+            EXPECT_FALSE(keeps(u"NOT (" + where + u")", nulls));
+        }
+    }
+}
+
+// Exact numbers compare exactly however far apart their scales are: scaling the
+// one with fewer decimals would pass 128 bits, and then that one is the larger.
+TEST(SqlFilter, DecimalsOfDistantScalesCompareExactly) {
+    const std::vector<engine::Column> columns = {{u"D", Type::Decimal, 28, 0}, {u"E", Type::Decimal, 28, 28}};
+    const auto decimal = [](unsigned __int128 mantissa, std::uint8_t scale, bool negative) {
+        Value v = val(Type::Decimal);
+        v.decimal = {mantissa, scale, negative};
+        return v;
+    };
+    const auto digits = [](const char* text) {
+        unsigned __int128 v = 0;
+        for (const char* c = text; *c != 0; ++c) v = v * 10 + static_cast<unsigned>(*c - '0');
+        return v;
+    };
+    const unsigned __int128 nines = digits("9999999999999999999999999999");  // the most digits Jet keeps
+    // 209579909786606 * 10^28 is 3529075792827739585642496 modulo 2^128: were
+    // the scaling let wrap, it would fall just below 0.0003529075792827739585642497.
+    const unsigned __int128 wraps = digits("209579909786606");
+    const unsigned __int128 above = digits("3529075792827739585642497");
+    struct Case {
+        Value d, e;
+        int order;  // of D against E
+    };
+    const Case cases[] = {
+        {decimal(nines, 0, false), decimal(nines, 28, false), 1},    // 9.99e27 against 0.99...
+        {decimal(nines, 0, false), decimal(1, 28, false), 1},        // against 1e-28
+        {decimal(wraps, 0, false), decimal(above, 28, false), 1},
+        {decimal(wraps, 0, true), decimal(above, 28, true), -1},
+        {decimal(nines, 0, true), decimal(1, 28, false), -1},
+        {decimal(nines, 0, true), decimal(nines, 28, true), -1},
+        {decimal(1, 0, false), decimal(nines, 28, false), 1},        // 1 against 0.99...9
+        {decimal(5, 0, false), decimal(nines / 2 + 1, 28, false), 1},
+        {decimal(1, 0, false), decimal(10000000000ull * 1000000000ull, 19, false), 0},  // 1 = 1.0000000000000000000
+        {decimal(0, 0, false), decimal(0, 28, true), 0},             // zero has no sign
+    };
+    for (const Case& c : cases) {
+        engine::Row row = {c.d, c.e};
+        const auto kept = [&](std::u16string_view where) {
+            return sql::Filter::compile(sql::parse(u"SELECT * FROM T WHERE " + std::u16string(where)), columns)
+                .matches(row);
+        };
+        SCOPED_TRACE(c.order);
+        EXPECT_EQ(kept(u"D = E"), c.order == 0);
+        EXPECT_EQ(kept(u"D <> E"), c.order != 0);
+        EXPECT_EQ(kept(u"D < E"), c.order < 0);
+        EXPECT_EQ(kept(u"D <= E"), c.order <= 0);
+        EXPECT_EQ(kept(u"D > E"), c.order > 0);
+        EXPECT_EQ(kept(u"D >= E"), c.order >= 0);
+        EXPECT_EQ(kept(u"E > D"), c.order < 0);  // the other way round
+    }
+}
+
 TEST(SqlFilter, NoWhereKeepsEveryRow) {
     sql::Filter f = sql::Filter::compile(sql::parse(u"SELECT * FROM T"), kColumns);
     EXPECT_TRUE(f.matches(fullRow()));

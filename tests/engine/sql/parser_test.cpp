@@ -189,9 +189,13 @@ TEST(SqlParse, BoundsNestingAndSize) {
     EXPECT_NO_THROW(sql::parse(where(repeat(u"NOT ", 150) + u"F = 1")));
     EXPECT_NO_THROW(sql::parse(where(u"F = 0" + repeat(u" OR F = 1", 900))));
     // ...runaway ones are refused instead of exhausting the stack.
+    // A million levels would exhaust any stack were they parsed.
     for (const std::u16string& text :
          {where(repeat(u"(", 5000) + u"F = 1" + repeat(u")", 5000)),
-          where(repeat(u"NOT ", 5000) + u"F = 1"), where(u"F = 0" + repeat(u" AND F = 1", 5000))}) {
+          where(repeat(u"(", 1000000) + u"F = 1" + repeat(u")", 1000000)),
+          where(repeat(u"NOT ", 5000) + u"F = 1"), where(repeat(u"NOT ", 1000000) + u"F = 1"),
+          where(repeat(u"NOT (", 1000000) + u"F = 1" + repeat(u")", 1000000)),
+          where(u"F = 0" + repeat(u" AND F = 1", 5000))}) {
         auto error = errorOf([&] { sql::parse(text); });
         ASSERT_TRUE(error.has_value());
         EXPECT_EQ(error->number(), 3075);
