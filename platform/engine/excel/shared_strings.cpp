@@ -6,6 +6,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "core/little_endian.h"
 #include "core/text_units.h"
 
 namespace excel {
@@ -14,7 +15,7 @@ namespace {
 constexpr std::size_t kStringHeader = 3;  // cch (2) and flags (1)
 
 std::size_t encodedSize(const std::uint8_t* p) {
-    std::size_t cch = p[0] | p[1] << 8;
+    std::size_t cch = engine::le16(p);
     return kStringHeader + cch * ((p[2] & biff::kStringHighByte) ? 2 : 1);
 }
 
@@ -35,7 +36,7 @@ bool sameWideUnits(const std::uint8_t* p, std::u16string_view text) {
         return std::memcmp(p, text.data(), text.size() * 2) == 0;
     } else {
         for (char16_t c : text) {
-            if ((p[0] | p[1] << 8) != c) return false;
+            if (engine::le16(p) != c) return false;
             p += 2;
         }
         return true;
@@ -72,7 +73,7 @@ bool SharedStrings::equals(std::uint32_t index, std::u16string_view text) const 
     // text can only equal an entry of the width it would be stored in.
     std::string_view e = entry(index);
     auto p = reinterpret_cast<const std::uint8_t*>(e.data());
-    if (static_cast<std::size_t>(p[0] | p[1] << 8) != text.size()) return false;
+    if (engine::le16(p) != text.size()) return false;
     const bool narrow = (p[2] & biff::kStringHighByte) == 0;
     p += kStringHeader;
     return narrow ? sameNarrowUnits(p, text) : sameWideUnits(p, text);
@@ -132,7 +133,7 @@ std::uint32_t SharedStrings::bucketSize(std::uint32_t unique) {
 template <typename Mark>
 void SharedStrings::writeString(RecordWriter& w, std::uint32_t i, Mark mark) const {
     auto bytes = reinterpret_cast<const std::uint8_t*>(entry(i).data());
-    const std::size_t cch = bytes[0] | bytes[1] << 8;
+    const std::size_t cch = engine::le16(bytes);
     const bool highByte = bytes[2] & biff::kStringHighByte;
     // The header and the first character stay in one record: a string never
     // starts with its header alone at the end of a record.
@@ -187,8 +188,8 @@ void SharedStrings::endStream() {
 
 std::array<std::uint8_t, 8> SharedStrings::counts() const {
     std::array<std::uint8_t, 8> b{};
-    putU32(b.data(), total_);
-    putU32(b.data() + 4, firstIndex_ + uniqueCount());
+    putLe32(b.data(), total_);
+    putLe32(b.data() + 4, firstIndex_ + uniqueCount());
     return b;
 }
 

@@ -10,6 +10,7 @@
 
 #include "compound_file.h"
 #include "core/error_codes.h"
+#include "core/qt_text.h"
 #include "excel.h"
 #include "workbook_append.h"
 #include "workbook_globals.h"
@@ -22,8 +23,6 @@ namespace {
 // A compound file of version 3 holds at most 2 GB ([MS-CFB] 2.2); this leaves room
 // for the container's own sectors.
 constexpr std::uint64_t kMaxStreamBytes = 2'000'000'000;
-
-QString qs(std::u16string_view s) { return QString::fromStdU16String(std::u16string(s)); }
 
 // The temporary file, removed unless the rename took it into place.
 class TempFile {
@@ -105,9 +104,9 @@ void moveIntoPlace(const std::string& from, const std::string& to, const QString
 
 void checkSheetName(std::u16string_view sheet) {
     auto bad = [&](const QString& why) {
-        engine::raise(
-            engine::kErrInvalidName,
-            QStringLiteral("'%1' is not a valid worksheet name: %2.").arg(qs(sheet), why));
+        engine::raise(engine::kErrInvalidName,
+                      QStringLiteral("'%1' is not a valid worksheet name: %2.")
+                          .arg(engine::toQString(sheet), why));
     };
     if (sheet.empty()) bad(QStringLiteral("the name is empty"));
     if (sheet.size() > biff::kMaxSheetNameChars) {
@@ -287,7 +286,7 @@ void SheetExport::openExisting() {
     s.layout = readWorkbook(stream.data(), stream.size(), s.display);
     if (hasSheetNamed(s.layout, s.sheet)) {
         engine::raise(engine::kErrTableExists,
-                      QStringLiteral("Table '%1' already exists.").arg(qs(s.sheet)));
+                      QStringLiteral("Table '%1' already exists.").arg(engine::toQString(s.sheet)));
     }
     s.plan = planAppend(s.layout);
 }
@@ -356,7 +355,7 @@ void SheetExport::commitNew() {
     const auto sheetStart = static_cast<std::uint32_t>(w.position());
     s.worksheet->write(w);
     std::uint8_t offset[4];
-    putU32(offset, sheetStart);
+    putLe32(offset, sheetStart);
     s.output->patch(s.sheetOffsetField, offset, sizeof offset);
     const auto counts = s.strings.counts();
     s.output->patch(s.strings.countsPosition(), counts.data(), counts.size());

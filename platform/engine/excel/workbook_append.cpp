@@ -14,10 +14,6 @@ namespace {
 // A compound file of version 3 holds at most 2 GB ([MS-CFB] 2.2).
 constexpr std::uint64_t kMaxStreamBytes = 2'000'000'000;
 
-std::uint32_t u32At(const std::uint8_t* p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 std::array<std::uint32_t, 256> crcTable() {
     std::array<std::uint32_t, 256> t{};
     for (std::uint32_t i = 0; i < 256; ++i) {
@@ -68,8 +64,8 @@ void writeStringTable(RecordWriter& w, const GlobalsInput& in) {
         starts.push_back(w.position());
         if (i == l.sst) {
             copyPatched(w, in.data, l.globals[i], [&](std::uint8_t* p) {
-                putU32(p, u32At(p) + in.strings.totalCount());
-                putU32(p + 4, unique);
+                putLe32(p, engine::le32(p) + in.strings.totalCount());
+                putLe32(p + 4, unique);
             });
         } else {
             copy(w, in.data, l.globals[i]);
@@ -103,7 +99,7 @@ void writeGlobals(RecordWriter& w, const GlobalsInput& in) {
         switch (r.type) {
             case biff::kRecordBoundSheet:
                 copyPatched(w, in.data, r,
-                            [&](std::uint8_t* p) { putU32(p, u32At(p) + in.shift); });
+                            [&](std::uint8_t* p) { putLe32(p, engine::le32(p) + in.shift); });
                 if (i == l.lastBoundSheet) {
                     Payload b;
                     b.u32(in.sheetOffset).u8(0).u8(0);  // visible worksheet
@@ -133,20 +129,19 @@ void writeGlobals(RecordWriter& w, const GlobalsInput& in) {
             for (const auto& xf : in.plan.newXfs) crc = officeCrc(crc, xf.data(), xf.size());
             const auto count = static_cast<std::uint16_t>(l.xfs.size() + in.plan.newXfs.size());
             copyPatched(w, in.data, r, [&](std::uint8_t* p) {
-                putU16(p + 14, count);
-                putU32(p + 16, crc);
+                putLe16(p + 14, count);
+                putLe32(p + 16, crc);
             });
         } else if (i == l.selfSupBook) {
             copyPatched(w, in.data, r, [&](std::uint8_t* p) {
-                putU16(p, static_cast<std::uint16_t>((p[0] | p[1] << 8) + 1));
+                putLe16(p, static_cast<std::uint16_t>(engine::le16(p) + 1));
             });
         } else if (i == l.rrTabId && r.size + 2u <= biff::kMaxRecordData && r.size % 2 == 0) {
             // One more sheet identifier, above those in use.
             const std::uint8_t* p = in.data + r.offset + biff::kRecordHeaderSize;
             std::uint16_t top = 0;
             for (std::size_t k = 0; k + 1 < r.size; k += 2) {
-                top =
-                    std::max<std::uint16_t>(top, static_cast<std::uint16_t>(p[k] | p[k + 1] << 8));
+                top = std::max<std::uint16_t>(top, engine::le16(p + k));
             }
             Payload ids;
             ids.raw(p, r.size).u16(static_cast<std::uint16_t>(top + 1));
@@ -238,11 +233,10 @@ void writeWithSheet(RecordWriter& w, const std::uint8_t* data, std::size_t,
     std::size_t from = layout.globalsEnd;
     for (std::uint32_t at : layout.indexRecords) {
         w.framed(data + from, at - from);
-        RecordRef r{biff::kRecordIndex,
-                    static_cast<std::uint16_t>(data[at + 2] | data[at + 3] << 8), at};
+        RecordRef r{biff::kRecordIndex, engine::le16(data + at + 2), at};
         copyPatched(w, data, r, [&](std::uint8_t* p) {
             for (std::size_t k = 12; k + 4 <= r.size; k += 4) {
-                if (std::uint32_t v = u32At(p + k)) putU32(p + k, v + in.shift);
+                if (std::uint32_t v = engine::le32(p + k)) putLe32(p + k, v + in.shift);
             }
         });
         from = at + biff::kRecordHeaderSize + r.size;

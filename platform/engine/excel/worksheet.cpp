@@ -9,6 +9,7 @@
 
 #include "cell_values.h"
 #include "core/error_codes.h"
+#include "core/qt_text.h"
 
 namespace excel {
 namespace {
@@ -30,8 +31,6 @@ public:
 private:
     RecordWriter& w_;
 };
-
-QString name(std::u16string_view s) { return QString::fromStdU16String(std::u16string(s)); }
 
 }  // namespace
 
@@ -82,7 +81,7 @@ void Worksheet::check(const engine::Row& row) const {
             engine::raise(engine::kErrFieldTooLong,
                           QStringLiteral("Field '%1' of record %2 holds %3 characters; an Excel "
                                          "8.0 cell holds at most %4.")
-                              .arg(name(columns_[c].name))
+                              .arg(engine::toQString(columns_[c].name))
                               .arg(ordinal)
                               .arg(v.text.size())
                               .arg(biff::kMaxCellChars));
@@ -184,11 +183,11 @@ void Worksheet::cell(std::uint16_t type, std::uint16_t column, std::uint16_t xf,
                      const std::uint8_t* value, std::size_t size) {
     // Cell records are small and of fixed size: framed here, stored in one write.
     std::uint8_t record[biff::kRecordHeaderSize + 6 + 8];
-    putU16(record, type);
-    putU16(record + 2, static_cast<std::uint16_t>(6 + size));
-    putU16(record + 4, rowNumber_);
-    putU16(record + 6, column);
-    putU16(record + 8, xf);
+    putLe16(record, type);
+    putLe16(record + 2, static_cast<std::uint16_t>(6 + size));
+    putLe16(record + 4, rowNumber_);
+    putLe16(record + 6, column);
+    putLe16(record + 8, xf);
     std::memcpy(record + 10, value, size);
     cells_.write(record, 10 + size);
 }
@@ -198,12 +197,12 @@ void Worksheet::number(std::uint16_t column, double v, std::uint16_t xf) {
     if (v >= biff::kRkIntMin && v <= biff::kRkIntMax && v == std::trunc(v) &&
         !(v == 0 && std::signbit(v))) {
         std::uint8_t value[4];
-        putU32(value,
-               static_cast<std::uint32_t>(static_cast<std::int32_t>(v)) << 2 | biff::kRkInteger);
+        putLe32(value,
+                static_cast<std::uint32_t>(static_cast<std::int32_t>(v)) << 2 | biff::kRkInteger);
         cell(biff::kRecordRk, column, xf, value, sizeof value);
     } else {
         std::uint8_t value[8];
-        putU64(value, std::bit_cast<std::uint64_t>(v));
+        putLe64(value, std::bit_cast<std::uint64_t>(v));
         cell(biff::kRecordNumber, column, xf, value, sizeof value);
     }
     if (xf == xfs_.general && widths_[column] < kMaxNumberChars) {
@@ -213,7 +212,7 @@ void Worksheet::number(std::uint16_t column, double v, std::uint16_t xf) {
 
 void Worksheet::text(std::uint16_t column, std::u16string_view s) {
     std::uint8_t value[4];
-    putU32(value, strings_.add(s));
+    putLe32(value, strings_.add(s));
     cell(biff::kRecordLabelSst, column, xfs_.general, value, sizeof value);
     widen(column, s.size());
 }
@@ -328,16 +327,16 @@ void Worksheet::writeWith(RecordWriter& w, const Offsets& known, Offsets& found)
         // built field by field (65,535 of them, twice).
         for (std::uint32_t r = first; r < last; ++r) {
             std::uint8_t row[kRowRecordSize];
-            putU16(row, biff::kRecordRow);
-            putU16(row + 2, kRowRecordSize - biff::kRecordHeaderSize);
-            putU16(row + 4, static_cast<std::uint16_t>(r));
-            putU16(row + 6, rows_[r].firstColumn);
-            putU16(row + 8, rows_[r].lastColumnPlusOne);
-            putU16(row + 10, biff::kRowDefaultHeight);
-            putU16(row + 12, 0);
-            putU16(row + 14, 0);
-            putU16(row + 16, biff::kRowFlagsReserved);
-            putU16(row + 18, xfs_.general);
+            putLe16(row, biff::kRecordRow);
+            putLe16(row + 2, kRowRecordSize - biff::kRecordHeaderSize);
+            putLe16(row + 4, static_cast<std::uint16_t>(r));
+            putLe16(row + 6, rows_[r].firstColumn);
+            putLe16(row + 8, rows_[r].lastColumnPlusOne);
+            putLe16(row + 10, biff::kRowDefaultHeight);
+            putLe16(row + 12, 0);
+            putLe16(row + 14, 0);
+            putLe16(row + 16, biff::kRowFlagsReserved);
+            putLe16(row + 18, xfs_.general);
             w.framed(row, sizeof row);
         }
         // The block's cells in one copy; each row's start follows from its extent.

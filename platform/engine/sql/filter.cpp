@@ -7,6 +7,7 @@
 #include "ast_internal.h"
 #include "core/conversions.h"
 #include "core/error_codes.h"
+#include "core/qt_text.h"
 #include "fold_internal.h"
 #include "like_internal.h"
 #include "text_form_internal.h"
@@ -17,10 +18,6 @@ namespace {
 using engine::Type;
 using engine::Value;
 using u128 = unsigned __int128;
-
-QString q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 enum class Tri : std::uint8_t { False, True, Null };
 
@@ -171,10 +168,10 @@ struct Filter::Impl {
     int root = -1;
 
     [[noreturn]] void mismatch(Kind x, Kind y) const {
-        engine::raise(
-            engine::kErrTypeMismatch,
-            QStringLiteral("Data type mismatch in criteria expression '%1' (%2 with %3).")
-                .arg(q(whereText), QLatin1String(kindName(x)), QLatin1String(kindName(y))));
+        engine::raise(engine::kErrTypeMismatch,
+                      QStringLiteral("Data type mismatch in criteria expression '%1' (%2 with %3).")
+                          .arg(engine::toQString(whereText), QLatin1String(kindName(x)),
+                               QLatin1String(kindName(y))));
     }
 
     int add(const Expr& e, const std::vector<int>& columnOf, std::size_t& nextColumn) {
@@ -290,7 +287,8 @@ struct Filter::Impl {
             engine::raise(
                 engine::kErrSyntaxInExpression,
                 QStringLiteral("Invalid pattern string '%1' (%2) in query expression '%3'.")
-                    .arg(q(patternText), q(why), q(whereText)));
+                    .arg(engine::toQString(patternText), engine::toQString(why),
+                         engine::toQString(whereText)));
         return pattern->matches(text);
     }
 
@@ -406,7 +404,8 @@ std::vector<int> resolveAll(const std::vector<const ColumnName*>& names, std::u1
     if (unknown.empty()) return indexes;
     QString list;
     for (auto u : unknown)
-        list += (list.isEmpty() ? QString() : QStringLiteral(", ")) + '\'' + q(u) + '\'';
+        list += (list.isEmpty() ? QString() : QStringLiteral(", ")) + '\'' + engine::toQString(u) +
+                '\'';
     engine::raise(engine::kErrTooFewParameters,
                   QStringLiteral("Too few parameters. Expected %1. Unknown name%2: %3.")
                       .arg(unknown.size())
@@ -442,7 +441,7 @@ Filter Filter::compile(const Statement& statement, const std::vector<engine::Col
                 engine::raise(
                     engine::kErrSyntaxInExpression,
                     QStringLiteral("Invalid pattern string (%1) in query expression '%2'.")
-                        .arg(q(why), q(impl->whereText)));
+                        .arg(engine::toQString(why), engine::toQString(impl->whereText)));
             n.pattern = static_cast<int>(impl->patterns.size());
             impl->patterns.push_back(std::move(*pattern));
         }

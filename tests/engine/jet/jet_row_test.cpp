@@ -6,7 +6,7 @@
 #include <numeric>
 
 #include "jet/format.h"
-#include "jet/table_def.h"
+#include "jet/row_reader.h"
 
 namespace {
 
