@@ -10,6 +10,7 @@
 
 #include "exact_json.h"
 #include "mkmdb.h"
+#include "mkmdb_internal.h"
 
 namespace mkmdb {
 
@@ -105,21 +106,15 @@ Column columnFrom(const Json& c, const std::string& table, std::size_t index) {
 
 std::string hexBytes(const std::string& hex, const std::string& table, const std::string& column,
                      std::uint64_t row) {
-    auto digit = [](char c) {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        return -1;
-    };
     std::string out;
     std::string digits;
     for (char c : hex)
         if (c != ' ') digits.push_back(c);
     if (digits.size() % 2 != 0) throw Error(table, column, row, "hex bytes need an even number of digits");
     for (std::size_t i = 0; i < digits.size(); i += 2) {
-        int hi = digit(digits[i]), lo = digit(digits[i + 1]);
-        if (hi < 0 || lo < 0) throw Error(table, column, row, "not a hex digit in \"" + hex + "\"");
-        out.push_back(static_cast<char>(hi * 16 + lo));
+        std::optional<std::uint8_t> byte = detail::hexByte(std::string_view(digits).substr(i, 2));
+        if (!byte) throw Error(table, column, row, "not a hex digit in \"" + hex + "\"");
+        out.push_back(static_cast<char>(*byte));
     }
     return out;
 }
