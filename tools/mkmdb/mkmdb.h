@@ -1,7 +1,8 @@
 #pragma once
-// mkmdb writes new Jet 4 databases (Access 2000-2003 ".mdb" files; Jet 3,
-// Access 97, on request) from a description of their tables and rows, so that tests, benchmarks and examples
-// can have databases of known content. Plain C++20, no Qt.
+// mkmdb writes new Access databases: Access 2000-2003 (Jet 4, the default) or
+// Access 97 (Jet 3) ".mdb" files, from a description of their tables and rows,
+// so that tests, benchmarks and examples can have databases of known content.
+// Plain C++20, no Qt.
 //
 //   mkmdb::Database db;
 //   auto& t = db.addTable("Clienti", {{"ID", mkmdb::Type::Long, {.autoNumber = true}},
