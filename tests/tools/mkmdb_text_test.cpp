@@ -16,16 +16,17 @@ TEST(MkmdbText, Utf8DecodesEveryLengthAtItsEnds) {
         std::u16string utf16;
     } cases[] = {
         {"", u""},
-        {"\x7F", u"\u007F"},                             // last one-byte form
-        {"\xC2\x80", u"\u0080"},                         // first two-byte form
-        {"\xDF\xBF", u"\u07FF"},                         // last two-byte form
-        {"\xE0\xA0\x80", u"\u0800"},                     // first three-byte form
-        {"\xED\x9F\xBF", u"\uD7FF"},                     // just below the surrogates
-        {"\xEE\x80\x80", u"\uE000"},                     // just above them
-        {"\xEF\xBF\xBF", u"\uFFFF"},                     // last three-byte form
-        {"\xF0\x90\x80\x80", u"\U00010000"},             // first four-byte form: a surrogate pair
-        {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},             // last code point
-        {std::string_view("a\0b", 3), std::u16string(u"a\0b", 3)},  // NUL is a character like any other
+        {"\x7F", u"\u007F"},                  // last one-byte form
+        {"\xC2\x80", u"\u0080"},              // first two-byte form
+        {"\xDF\xBF", u"\u07FF"},              // last two-byte form
+        {"\xE0\xA0\x80", u"\u0800"},          // first three-byte form
+        {"\xED\x9F\xBF", u"\uD7FF"},          // just below the surrogates
+        {"\xEE\x80\x80", u"\uE000"},          // just above them
+        {"\xEF\xBF\xBF", u"\uFFFF"},          // last three-byte form
+        {"\xF0\x90\x80\x80", u"\U00010000"},  // first four-byte form: a surrogate pair
+        {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},  // last code point
+        {std::string_view("a\0b", 3),
+         std::u16string(u"a\0b", 3)},  // NUL is a character like any other
     };
     for (const auto& c : cases) EXPECT_EQ(mkmdb::utf8ToUtf16(c.utf8), c.utf16) << b(c.utf8);
 }
@@ -127,12 +128,12 @@ TEST(MkmdbText, GuidsTakeExactlyThirtyTwoHexDigits) {
                                                  0x0A, 0x0B, 0,    0,    0, 0, 0,    1};
     EXPECT_EQ(g.bytes, expect);
     EXPECT_NO_THROW(mkmdb::parseGuid("00000000000000000000000000000000"));
-    for (const char* bad : {"{0000000-0000-0000-0000-000000000000}",     // 31 digits
-                            "{000000000-0000-0000-0000-000000000000}",   // 33 digits
-                            "{0000000g-0000-0000-0000-000000000000}",    // not hex
-                            "{+0000000-0000-0000-0000-000000000000}",    // a sign
-                            "{ 0000000-0000-0000-0000-000000000000}",    // a blank
-                            "{00000000-0000-0000-0000-000000000000",     // unbalanced
+    for (const char* bad : {"{0000000-0000-0000-0000-000000000000}",    // 31 digits
+                            "{000000000-0000-0000-0000-000000000000}",  // 33 digits
+                            "{0000000g-0000-0000-0000-000000000000}",   // not hex
+                            "{+0000000-0000-0000-0000-000000000000}",   // a sign
+                            "{ 0000000-0000-0000-0000-000000000000}",   // a blank
+                            "{00000000-0000-0000-0000-000000000000",    // unbalanced
                             ""})
         EXPECT_THROW(mkmdb::parseGuid(bad), std::invalid_argument) << bad;
 }
@@ -140,8 +141,8 @@ TEST(MkmdbText, GuidsTakeExactlyThirtyTwoHexDigits) {
 TEST(MkmdbText, HexBytesInADescription) {
     auto bytesOf = [](const std::string& hex) {
         mkmdb::Database db = mkmdb::parseDescription(
-            R"({"tables":[{"name":"T","columns":[{"name":"B","type":"OLE"}],"rows":[[{"hex":")" + hex +
-            R"("}]]}]})");
+            R"({"tables":[{"name":"T","columns":[{"name":"B","type":"OLE"}],"rows":[[{"hex":")" +
+            hex + R"("}]]}]})");
         return db.tables().front().rows().front().front().text();
     };
     EXPECT_EQ(bytesOf("00ff7F80"), std::string("\x00\xff\x7f\x80", 4));
@@ -167,8 +168,9 @@ TEST(MkmdbText, DatesAtTheEndsOfTheirRange) {
         {"9999-12-31 23:59:59", 2958465 + 86399.0 / 86400},
     };
     for (const auto& c : cases) EXPECT_EQ(mkmdb::parseDate(c.text).days, c.days) << c.text;
-    for (const char* bad : {"0099-12-31", "1900-02-29", "2100-02-29", "2023-04-31", "2023-00-10", "2023-12-00",
-                            "2023-01-01 23:60:00", "2023-01-01 23:59:60", "2023-01-01 12:00", "2023-01-01x"})
+    for (const char* bad :
+         {"0099-12-31", "1900-02-29", "2100-02-29", "2023-04-31", "2023-00-10", "2023-12-00",
+          "2023-01-01 23:60:00", "2023-01-01 23:59:60", "2023-01-01 12:00", "2023-01-01x"})
         EXPECT_THROW(mkmdb::parseDate(bad), std::invalid_argument) << bad;
 }
 
@@ -176,7 +178,8 @@ TEST(MkmdbText, CommandLineCalls) {
     TempDir dir;
     const std::string mkmdb = std::string(CONVERTI_BIN_DIR) + "/mkmdb";
     const std::string out = shellQuote(dir.file("o.mdb").string());
-    const std::string description = R"({"tables":[{"name":"T","columns":[{"name":"A","type":"Long"}],"rows":[[1]]}]})";
+    const std::string description =
+        R"({"tables":[{"name":"T","columns":[{"name":"A","type":"Long"}],"rows":[[1]]}]})";
     std::ofstream(dir.file("d.json")) << description;
     const std::string file = shellQuote(dir.file("d.json").string());
     const struct {
@@ -201,7 +204,8 @@ TEST(MkmdbText, CommandLineCalls) {
         CommandResult r = run(mkmdb + " " + c.args + " 2>&1");
         EXPECT_EQ(r.status, c.status) << r.out;
         EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
-        EXPECT_EQ(std::filesystem::exists(dir.file("o.mdb")), c.status == 0 && c.args.find(out) != std::string::npos);
+        EXPECT_EQ(std::filesystem::exists(dir.file("o.mdb")),
+                  c.status == 0 && c.args.find(out) != std::string::npos);
     }
 }
 
