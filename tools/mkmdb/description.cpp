@@ -28,6 +28,8 @@ constexpr TypeName kTypeNames[] = {
     {"datetime", Type::Date},   {"binary", Type::Binary},      {"text", Type::Text},
     {"longbinary", Type::LongBinary}, {"ole", Type::LongBinary}, {"memo", Type::Memo},
     {"guid", Type::Guid},       {"replicationid", Type::Guid}, {"decimal", Type::Decimal},
+    {"largenumber", Type::LargeNumber}, {"bigint", Type::LargeNumber},
+    {"datetimeextended", Type::DateTimeExtended},
 };
 
 std::string lower(std::string s) {
@@ -75,7 +77,7 @@ Type typeFrom(const Json& v, const std::string& table, const std::string& column
     throw Error(table, column, 0,
                 "unknown type \"" + written +
                     "\" (known: Boolean, Byte, Integer, Long, Currency, Single, Double, Date, Binary, Text, "
-                    "LongBinary/OLE, Memo, Guid, Decimal)");
+                    "LongBinary/OLE, Memo, Guid, Decimal, LargeNumber/BigInt, DateTimeExtended)");
 }
 
 Column columnFrom(const Json& c, const std::string& table, std::size_t index) {
@@ -142,8 +144,11 @@ Value valueFrom(const Json& v, const Column& col, const std::string& table, std:
     if (v.is_boolean()) return v.get<bool>();
     if (v.is_string()) return v.get<std::string>();
     if (isNumber(v)) {
-        // Currency and Decimal take the number's digits as written.
-        if (col.type == Type::Currency || col.type == Type::Decimal) return numberText(v);
+        // Currency and Decimal take the number's digits as written; so does
+        // Large Number past 64 bits, to be refused with them.
+        if (col.type == Type::Currency || col.type == Type::Decimal ||
+            (col.type == Type::LargeNumber && !fitsInt64(v)))
+            return numberText(v);
         if (fitsInt64(v)) return v.get<std::int64_t>();
         return std::strtod(numberText(v).c_str(), nullptr);
     }
@@ -199,6 +204,15 @@ void tableFrom(Database& db, const Json& t, std::size_t index) {
     for (const Json& r : *rows) table.addRow(rowFrom(r, cols, tableName, ++number));
 }
 
+Version versionFrom(const Json& v) {
+    static constexpr Version kVersions[] = {Version::Jet3,    Version::Jet4,    Version::Ace2007,
+                                            Version::Ace2010, Version::Ace2016, Version::Ace2019};
+    for (Version known : kVersions)
+        if (fitsInt64(v) && v.get<std::int64_t>() == static_cast<std::int64_t>(known)) return known;
+    throw Error(
+        "\"version\" must be 3 (Access 97), 4 (Access 2000-2003), 2007, 2010, 2016 or 2019 (Access 2007-2019)");
+}
+
 // nlohmann's message without its "[json.exception...] parse error at " tag.
 std::string jsonFault(const nlohmann::json::exception& e) {
     std::string reason = e.what();
@@ -225,9 +239,7 @@ Database parseDescription(std::string_view text) {
             if (!v.is_string()) throw Error("\"password\" must be text");
             db.setPassword(v.get<std::string>());
         } else if (key == "version") {
-            if (!v.is_number_integer() || (v != 3 && v != 4))
-                throw Error("\"version\" must be 3 (Access 97) or 4 (Access 2000-2003)");
-            db.setVersion(v == 3 ? Version::Jet3 : Version::Jet4);
+            db.setVersion(versionFrom(v));
         } else if (key == "created") {
             if (!v.is_string()) throw Error("\"created\" must be a date as text");
             try {

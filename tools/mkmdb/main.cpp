@@ -16,9 +16,9 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Writes a new Access database from a JSON description (see tools/mkmdb/README.md):\n"
-        "Access 97 (Jet 3) or 2000-2003 (Jet 4, the default), as the description's\n"
-        "\"version\" says. Exit status: 0 written, 1 the description cannot be\n"
-        "written (nothing is left behind), 2 a wrong call."));
+        "Access 97 (Jet 3), 2000-2003 (Jet 4, the default) or 2007-2019 (ACE), as\n"
+        "the description's \"version\" says. Exit status: 0 written, 1 the description\n"
+        "cannot be written (nothing is left behind), 2 a wrong call."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},

@@ -21,6 +21,16 @@ constexpr std::size_t kHeaderPasswordChars = 20;
 void checkColumns(const std::string& table, const std::vector<Column>& columns);
 double defaultCreationDate();
 
+// A Date/Time Extended value as it is stored: days since 0001-01-01, seconds
+// since midnight, 100-ns units. Throws std::invalid_argument for a date or
+// time that does not exist or lies outside 0001-01-01..9999-12-31.
+struct DateTimeExtendedParts {
+    std::int64_t days = 0;
+    std::int64_t seconds = 0;
+    std::int64_t ticks = 0;
+};
+DateTimeExtendedParts dateTimeExtendedParts(const DateTimeExtended& value);
+
 namespace detail {
 
 // Two hex digits as a byte; nothing when the text is anything else.
@@ -82,7 +92,7 @@ struct TableLayout {
 TableLayout layoutTable(const std::string& name, const std::vector<Column>& columns, bool system,
                         const jet::Format& format);
 
-// Unicode text bytes (Jet 4): the compressed form (0xFF 0xFE marker) when allowed and
+// Unicode text bytes (Jet 4, ACE): the compressed form (0xFF 0xFE marker) when allowed and
 // shorter, otherwise UTF-16LE. Throws std::invalid_argument for a text that
 // neither form can hold.
 void encodeText(std::u16string_view text, bool allowCompression, std::string& out);

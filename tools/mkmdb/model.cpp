@@ -79,6 +79,7 @@ void checkColumns(const std::string& table, const std::vector<Column>& columns) 
             case Type::Boolean: case Type::Byte: case Type::Integer: case Type::Long:
             case Type::Currency: case Type::Single: case Type::Double: case Type::Date:
             case Type::LongBinary: case Type::Memo: case Type::Guid:
+            case Type::LargeNumber: case Type::DateTimeExtended:
                 break;
             case Type::Text: case Type::Binary:
                 if (o.size < 0 || o.size > 255)
@@ -213,26 +214,77 @@ bool eat(std::string_view& s, char c) {
 
 }  // namespace
 
-DateTime parseDate(std::string_view text) {
-    std::string_view s = text;
-    int y, mo, d, h = 0, mi = 0, sec = 0;
-    if (!readInt(s, 4, y) || !eat(s, '-') || !readInt(s, 2, mo) || !eat(s, '-') || !readInt(s, 2, d))
-        throw std::invalid_argument("a date is written YYYY-MM-DD[ HH:MM:SS]");
-    if (!s.empty()) {
-        if (!eat(s, ' ') && !eat(s, 'T')) throw std::invalid_argument("a date is written YYYY-MM-DD[ HH:MM:SS]");
-        if (!readInt(s, 2, h) || !eat(s, ':') || !readInt(s, 2, mi) || !eat(s, ':') || !readInt(s, 2, sec) ||
-            !s.empty())
-            throw std::invalid_argument("a time is written HH:MM:SS");
+namespace {
+
+// A date and time as written: "YYYY-MM-DD", then optionally a blank (or 'T')
+// and "HH:MM:SS", then, where fractions are taken, '.' and 1 to 7 digits.
+// Only the form is checked here.
+struct WrittenTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    std::int32_t ticks = 0;  // the fraction in 100-ns units
+};
+
+WrittenTime readWrittenTime(std::string_view s, bool fraction) {
+    const char* form = fraction ? "a date is written YYYY-MM-DD[ HH:MM:SS[.fffffff]]"
+                                : "a date is written YYYY-MM-DD[ HH:MM:SS]";
+    const char* timeForm = fraction ? "a time is written HH:MM:SS[.fffffff]" : "a time is written HH:MM:SS";
+    WrittenTime t;
+    if (!readInt(s, 4, t.year) || !eat(s, '-') || !readInt(s, 2, t.month) || !eat(s, '-') || !readInt(s, 2, t.day))
+        throw std::invalid_argument(form);
+    if (s.empty()) return t;
+    if (!eat(s, ' ') && !eat(s, 'T')) throw std::invalid_argument(form);
+    if (!readInt(s, 2, t.hour) || !eat(s, ':') || !readInt(s, 2, t.minute) || !eat(s, ':') ||
+        !readInt(s, 2, t.second))
+        throw std::invalid_argument(timeForm);
+    if (fraction && eat(s, '.')) {
+        std::size_t digits = 0;
+        while (digits < s.size() && std::isdigit(static_cast<unsigned char>(s[digits]))) ++digits;
+        if (digits < 1 || digits > 7 || digits != s.size())
+            throw std::invalid_argument("a fraction of a second has 1 to 7 digits");
+        for (std::size_t i = 0; i < 7; ++i) t.ticks = t.ticks * 10 + (i < digits ? s[i] - '0' : 0);
+        s = {};
     }
+    if (!s.empty()) throw std::invalid_argument(timeForm);
+    return t;
+}
+
+bool isTimeOfDay(int hour, int minute, int second) {
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
+}
+
+}  // namespace
+
+DateTime parseDate(std::string_view text) {
+    const WrittenTime t = readWrittenTime(text, false);
     using namespace std::chrono;
-    const year_month_day date{year{y}, month{static_cast<unsigned>(mo)}, day{static_cast<unsigned>(d)}};
-    if (y < 100 || !date.ok()) throw std::invalid_argument("no such date (years 100..9999)");
-    if (h > 23 || mi > 59 || sec > 59) throw std::invalid_argument("no such time of day");
+    const year_month_day date{year{t.year}, month{static_cast<unsigned>(t.month)}, day{static_cast<unsigned>(t.day)}};
+    if (t.year < 100 || !date.ok()) throw std::invalid_argument("no such date (years 100..9999)");
+    if (!isTimeOfDay(t.hour, t.minute, t.second)) throw std::invalid_argument("no such time of day");
     constexpr sys_days kJetDayZero = year{1899} / December / 30;
     const long long day = (sys_days{date} - kJetDayZero).count();
-    double time = (h * 3600 + mi * 60 + sec) / 86400.0;
+    double time = (t.hour * 3600 + t.minute * 60 + t.second) / 86400.0;
     // Jet keeps the time as a positive fraction even before 1899-12-30.
     return DateTime{day >= 0 ? static_cast<double>(day) + time : static_cast<double>(day) - time};
+}
+
+DateTimeExtended parseDateTimeExtended(std::string_view text) {
+    const WrittenTime t = readWrittenTime(text, true);
+    DateTimeExtended d{t.year, t.month, t.day, t.hour, t.minute, t.second, t.ticks};
+    dateTimeExtendedParts(d);  // throws for a date or time that does not exist
+    return d;
+}
+
+DateTimeExtendedParts dateTimeExtendedParts(const DateTimeExtended& v) {
+    using namespace std::chrono;
+    if (v.year < 1 || v.year > 9999 || v.month < 1 || v.month > 12 || v.day < 1 || v.day > 31)
+        throw std::invalid_argument("no such date (0001-01-01 to 9999-12-31)");
+    const year_month_day date{year{v.year}, month{static_cast<unsigned>(v.month)}, day{static_cast<unsigned>(v.day)}};
+    if (!date.ok()) throw std::invalid_argument("no such date (0001-01-01 to 9999-12-31)");
+    if (!isTimeOfDay(v.hour, v.minute, v.second)) throw std::invalid_argument("no such time of day");
+    if (v.ticks < 0 || v.ticks > 9'999'999)
+        throw std::invalid_argument("the fraction of a second is 0..9999999 (100 ns each)");
+    constexpr sys_days kDayOne = year{1} / January / 1;
+    return {(sys_days{date} - kDayOne).count(), v.hour * 3600 + v.minute * 60 + v.second, v.ticks};
 }
 
 Guid parseGuid(std::string_view text) {

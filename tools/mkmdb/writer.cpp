@@ -295,6 +295,8 @@ std::string tableDefinition(const TableLayout& t, const TableResult& r, const je
         if (c.type == Type::Decimal) {
             set(e, f.colPrecision, 1, static_cast<std::uint32_t>(c.precision));
             set(e, f.colScale, 1, static_cast<std::uint32_t>(c.scale));
+        } else if (c.type == Type::DateTimeExtended) {
+            std::memcpy(e + f.colSortOrder, jet::kColDateTimeExtendedTag, 2);
         } else {
             set(e, f.colSortOrder, 2, jet::kSortGeneral);
         }
@@ -453,7 +455,7 @@ void rc4(const std::uint8_t* key, std::size_t keyLength, std::uint8_t* data, std
 void writeHeader(PageWriter& out, const Database& db, double created) {
     const jet::Format& f = out.format();
     Page page{};
-    std::memcpy(page.data(), jet::kHeaderMagic, sizeof jet::kHeaderMagic);
+    std::memcpy(page.data(), f.headerMagic, jet::kHeaderMagicSize);
     page[jet::kHeaderVersion] = f.versionByte;
     // Counters Access keeps at the start of the masked region; their meaning is unknown.
     static constexpr std::uint8_t kPreamble[] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,
@@ -590,7 +592,22 @@ void writeUsageMaps(PageWriter& out, std::vector<PlannedTable>& tables) {
     maps.finish();
 }
 
+const jet::Format& formatOf(const Database& db) {
+    switch (db.version()) {
+        case Version::Jet3: return jet::kJet3;
+        case Version::Jet4: return jet::kJet4;
+        case Version::Ace2007: return jet::kAce2007;
+        case Version::Ace2010: return jet::kAce2010;
+        case Version::Ace2016: return jet::kAce2016;
+        case Version::Ace2019: return jet::kAce2019;
+    }
+    throw Error("unknown database version " + std::to_string(static_cast<int>(db.version())));
+}
+
 WriteStats writePages(const Database& db, PageWriter& out) {
+    if (!db.password().empty() && !out.format().passwordInHeader)
+        throw Error(std::string("an ") + out.format().name +
+                    " database cannot be given a password: Access encrypts such files, which mkmdb does not");
     const double created = db.creationDate() >= 0 ? db.creationDate() : defaultCreationDate();
     out.allocate(3);  // header, first usage-map holder, MSysObjects definition
 
@@ -628,7 +645,7 @@ WriteStats write(const Database& db, const std::filesystem::path& path) {
         ::unlink(temp.c_str());
     };
     try {
-        PageWriter out(fd, db.version() == Version::Jet3 ? jet::kJet3 : jet::kJet4);
+        PageWriter out(fd, formatOf(db));
         WriteStats stats = writePages(db, out);
         off_t size = static_cast<off_t>(out.pageCount()) * static_cast<off_t>(out.format().pageSize);
         if (::ftruncate(fd, size) != 0 || ::fchmod(fd, 0644) != 0)
