@@ -189,6 +189,9 @@ private:
 }  // namespace
 
 std::u16string utf8ToUtf16(std::string_view s) {
+    // ASCII, most of what tests and benchmarks write, is the same units in both forms.
+    if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::u16string(s.begin(), s.end());
     thread_local Utf8Decoder decoder;
     return decoder.decode(s);
 }
