@@ -20,9 +20,11 @@
 namespace excel {
 namespace {
 
-// A compound file of version 3 holds at most 2 GB ([MS-CFB] 2.2); this leaves room
-// for the container's own sectors.
+// A compound file of version 3 holds at most 2 GB ([MS-CFB] 2.2): the workbook
+// stream stops short of that, leaving room for the container's own sectors, and
+// no file much larger is read as a workbook.
 constexpr std::uint64_t kMaxStreamBytes = 2'000'000'000;
+constexpr std::uint64_t kMaxWorkbookFileBytes = kMaxStreamBytes + (std::uint64_t{1} << 26);
 
 // The temporary file, removed unless the rename took it into place.
 class TempFile {
@@ -132,7 +134,7 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path, const QString& 
     std::vector<std::uint8_t> bytes;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-        if (static_cast<std::uint64_t>(st.st_size) > kMaxStreamBytes + (std::uint64_t{1} << 26)) {
+        if (static_cast<std::uint64_t>(st.st_size) > kMaxWorkbookFileBytes) {
             ::close(fd);
             raiseNotWorkbook(display, QStringLiteral("it is larger than an Excel 8.0 file can be"));
         }
@@ -320,15 +322,23 @@ void SheetExport::addRow(const engine::Row& row) {
     guarded([&] {
         State& s = *state_;
         s.worksheet->addRow(row);
-        const std::uint64_t existing = s.input ? s.input->workbook().size() : 0;
-        if (existing + s.worksheet->estimatedSize() + s.strings.encodedBytes() / 64 * 65 + 65536 >
-            kMaxStreamBytes) {
-            engine::raise(engine::kErrSheetFull,
-                          QStringLiteral("The workbook would pass the 2 GB an Excel 8.0 file "
-                                         "holds, at record %1.")
-                              .arg(s.worksheet->dataRowCount()));
-        }
+        checkSize();
     });
+}
+
+void SheetExport::checkSize() const {
+    const State& s = *state_;
+    const std::uint64_t existing = s.input ? s.input->workbook().size() : 0;
+    // Strings take a CONTINUE header at most every 64 bytes or so; the globals of a
+    // new workbook, or what an existing one's grow by, fit well in the last term.
+    const std::uint64_t estimate = existing + s.worksheet->estimatedSize() +
+                                   s.strings.encodedBytes() / 64 * 65 + 65536;
+    if (estimate > kMaxStreamBytes) {
+        engine::raise(engine::kErrSheetFull,
+                      QStringLiteral("The workbook would pass the 2 GB an Excel 8.0 file "
+                                     "holds, at record %1.")
+                          .arg(s.worksheet->dataRowCount()));
+    }
 }
 
 void SheetExport::commit() {
@@ -339,6 +349,7 @@ void SheetExport::commit() {
     }
     // The stream is spent by the first try: a failed commit() is not retried.
     guarded([&] {
+        checkSize();
         if (s.input) {
             commitExisting();
         } else {

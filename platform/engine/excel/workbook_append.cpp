@@ -11,9 +11,6 @@
 namespace excel {
 namespace {
 
-// A compound file of version 3 holds at most 2 GB ([MS-CFB] 2.2).
-constexpr std::uint64_t kMaxStreamBytes = 2'000'000'000;
-
 std::array<std::uint32_t, 256> crcTable() {
     std::array<std::uint32_t, 256> t{};
     for (std::uint32_t i = 0; i < 256; ++i) {
@@ -215,11 +212,6 @@ void writeWithSheet(RecordWriter& w, const std::uint8_t* data, std::size_t,
     // A tail too short to be a record is left out: the new sheet must start on a
     // record boundary.
     const std::uint64_t rest = layout.recordsEnd - layout.globalsEnd;
-    if (counter.count + rest + sheet.estimatedSize() + strings.encodedBytes() / 64 * 65 >
-        kMaxStreamBytes) {
-        engine::raise(engine::kErrSheetFull,
-                      QStringLiteral("The workbook would pass the 2 GB an Excel 8.0 file holds."));
-    }
     in.shift = static_cast<std::uint32_t>(counter.count - layout.globalsEnd);
     in.sheetOffset = static_cast<std::uint32_t>(counter.count + rest);
 
