@@ -63,9 +63,6 @@ public:
 private:
     template <typename Step>
     void guarded(Step step);
-    // Throws 3437 when the workbook would pass the 2 GB limit (estimated from
-    // the rows so far): the one place that limit is checked.
-    void checkSize() const;
     void startNew();
     void openExisting();
     void commitNew();

@@ -201,6 +201,15 @@ struct SheetExport::State {
     WorkbookLayout layout;
     AppendPlan plan;
     struct stat original {};
+
+    // Throws 3437 when the workbook would pass the 2 GB limit, estimated from
+    // the rows so far: the one place that limit is checked.
+    void checkSize() const;
+    void checkUnchanged() const;
+    // The commit's tail, for both kinds: the data on disk, the temporary file
+    // closed and moved to the path (replacing only the workbook that was read,
+    // and only while unchanged), then the new name on disk too.
+    void finishFile(TempFile& temp);
 };
 
 SheetExport::SheetExport(const std::string& path, std::u16string_view sheet,
@@ -322,12 +331,12 @@ void SheetExport::addRow(const engine::Row& row) {
     guarded([&] {
         State& s = *state_;
         s.worksheet->addRow(row);
-        checkSize();
+        s.checkSize();
     });
 }
 
-void SheetExport::checkSize() const {
-    const State& s = *state_;
+void SheetExport::State::checkSize() const {
+    const State& s = *this;
     const std::uint64_t existing = s.input ? s.input->workbook().size() : 0;
     // Strings take a CONTINUE header at most every 64 bytes or so; the globals of a
     // new workbook, or what an existing one's grow by, fit well in the last term.
@@ -349,7 +358,7 @@ void SheetExport::commit() {
     }
     // The stream is spent by the first try: a failed commit() is not retried.
     guarded([&] {
-        checkSize();
+        s.checkSize();
         if (s.input) {
             commitExisting();
         } else {
@@ -371,10 +380,33 @@ void SheetExport::commitNew() {
     const auto counts = s.strings.counts();
     s.output->patch(s.strings.countsPosition(), counts.data(), counts.size());
     s.output->finish();
-    TempFile& temp = *s.temp;
+    s.finishFile(*s.temp);
+}
+
+void SheetExport::State::checkUnchanged() const {
+    const State& s = *this;
+    struct stat now {};
+    if (::stat(s.path.c_str(), &now) != 0 || !sameFile(now, s.original)) {
+        engine::raise(engine::kErrCreateFailed,
+                      QStringLiteral("The workbook '%1' was changed by another program while "
+                                     "the rows were copied; it is left as it is.")
+                          .arg(s.display));
+    }
+}
+
+void SheetExport::State::finishFile(TempFile& temp) {
+    State& s = *this;
     if (::fsync(temp.fd()) != 0) raiseFileError(errno, s.display, QStringLiteral("write"));
     if (int error = temp.close()) raiseFileError(error, s.display, QStringLiteral("write"));
-    moveIntoPlace(temp.path(), s.path, s.display);
+    if (s.input) {
+        // The workbook that was read is replaced, unless another program changed it.
+        checkUnchanged();
+        if (::rename(temp.path().c_str(), s.path.c_str()) != 0) {
+            raiseFileError(errno, s.display, QStringLiteral("save"));
+        }
+    } else {
+        moveIntoPlace(temp.path(), s.path, s.display);
+    }
     temp.keep();
     s.committed = true;
     syncFolder(s.folder);
@@ -382,16 +414,7 @@ void SheetExport::commitNew() {
 
 void SheetExport::commitExisting() {
     State& s = *state_;
-    auto unchanged = [&] {
-        struct stat now {};
-        if (::stat(s.path.c_str(), &now) != 0 || !sameFile(now, s.original)) {
-            engine::raise(engine::kErrCreateFailed,
-                          QStringLiteral("The workbook '%1' was changed by another program while "
-                                         "the rows were copied; it is left as it is.")
-                              .arg(s.display));
-        }
-    };
-    unchanged();
+    s.checkUnchanged();
     TempFile temp(s.folder, s.base, s.display);
     // The replacement keeps the workbook's permissions, and its owner where we may.
     if (::fchmod(temp.fd(), s.original.st_mode & 07777) != 0) {
@@ -409,15 +432,7 @@ void SheetExport::commitExisting() {
                            *s.worksheet);
         },
         s.input.get());
-    if (::fsync(temp.fd()) != 0) raiseFileError(errno, s.display, QStringLiteral("write"));
-    if (int error = temp.close()) raiseFileError(error, s.display, QStringLiteral("write"));
-    unchanged();
-    if (::rename(temp.path().c_str(), s.path.c_str()) != 0) {
-        raiseFileError(errno, s.display, QStringLiteral("save"));
-    }
-    temp.keep();
-    s.committed = true;
-    syncFolder(s.folder);
+    s.finishFile(temp);
 }
 
 }  // namespace excel
