@@ -173,20 +173,6 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 }  // namespace
 
 struct SheetExport::State {
-    // A new workbook is written while the rows come in; declared first, so the
-    // container is closed before its temporary file goes.
-    std::optional<TempFile> temp;
-    std::unique_ptr<CompoundOutput> output;
-    std::optional<RecordWriter> writer;
-    std::uint64_t sheetOffsetField = 0;
-    // After a failure: the partial workbook goes at once, not with the object.
-    void dropNew() {
-        strings.abandonStream();
-        writer.reset();
-        output.reset();
-        temp.reset();
-    }
-
     std::string path;
     std::string folder;
     std::string base;
@@ -254,21 +240,7 @@ SheetExport::SheetExport(const std::string& path, std::u16string_view sheet,
         return;
     }
     if (errno != ENOENT) raiseFileError(errno, s.display, QStringLiteral("create"));
-    startNew();
     s.worksheet.emplace(columns, s.strings);
-}
-
-void SheetExport::startNew() {
-    State& s = *state_;
-    // The globals and the shared strings go to the temporary file as they become
-    // known, so most of a large workbook is on its way to the disk before the
-    // last row is read; the sheet's offset and the string counts are filled in by
-    // commit(). Nothing reaches the path before commit() all the same.
-    s.temp.emplace(s.folder, s.base, s.display);
-    s.output = std::make_unique<CompoundOutput>(s.temp->fd(), s.display);
-    s.writer.emplace(s.output->workbook());
-    s.sheetOffsetField = writeGlobalsHead(*s.writer, {{s.sheet, 0}}).front();
-    s.strings.startStream(*s.writer);
 }
 
 void SheetExport::openExisting() {
@@ -307,7 +279,7 @@ SheetExport::SheetExport(SheetExport&&) noexcept = default;
 SheetExport& SheetExport::operator=(SheetExport&&) noexcept = default;
 
 // Runs one step of the export. A failure spoils it for good: every later call
-// reports the same error, and a partial new workbook goes at once.
+// reports the same error.
 template <typename Step>
 void SheetExport::guarded(Step step) {
     State& s = *state_;
@@ -316,13 +288,11 @@ void SheetExport::guarded(Step step) {
         step();
     } catch (const converti::Error& e) {
         s.failure = e;
-        s.dropNew();
         throw;
     } catch (...) {
         s.failure =
             converti::Error(engine::kErrReservedError,
                             QStringLiteral("Writing the workbook '%1' failed.").arg(s.display));
-        s.dropNew();
         throw;
     }
 }
@@ -359,28 +329,34 @@ void SheetExport::commit() {
     // The stream is spent by the first try: a failed commit() is not retried.
     guarded([&] {
         s.checkSize();
+        if (s.input) s.checkUnchanged();
+        // The whole workbook goes to a temporary file in the same folder, which
+        // replaces nothing until it is complete.
+        TempFile temp(s.folder, s.base, s.display);
         if (s.input) {
-            commitExisting();
-        } else {
-            commitNew();
+            // The replacement keeps the workbook's permissions, and its owner where we may.
+            if (::fchmod(temp.fd(), s.original.st_mode & 07777) != 0) {
+                raiseFileError(errno, s.display, QStringLiteral("write"));
+            }
+            if (::geteuid() == 0 && ::fchown(temp.fd(), s.original.st_uid, s.original.st_gid) != 0) {
+                raiseFileError(errno, s.display, QStringLiteral("write"));
+            }
         }
+        writeCompoundFile(
+            temp.fd(), s.display,
+            [&](ByteSink& sink) {
+                RecordWriter w(sink);
+                if (s.input) {
+                    const std::vector<std::uint8_t>& stream = s.input->workbook();
+                    writeWithSheet(w, stream.data(), stream.size(), s.layout, s.plan, s.sheet,
+                                   s.strings, *s.worksheet);
+                } else {
+                    writeNewWorkbook(w, s.sheet, s.strings, *s.worksheet);
+                }
+            },
+            s.input.get());
+        s.finishFile(temp);
     });
-}
-
-void SheetExport::commitNew() {
-    State& s = *state_;
-    RecordWriter& w = *s.writer;
-    s.strings.endStream();
-    writeGlobalsEnd(w);
-    const auto sheetStart = static_cast<std::uint32_t>(w.position());
-    s.worksheet->write(w);
-    std::uint8_t offset[4];
-    putLe32(offset, sheetStart);
-    s.output->patch(s.sheetOffsetField, offset, sizeof offset);
-    const auto counts = s.strings.counts();
-    s.output->patch(s.strings.countsPosition(), counts.data(), counts.size());
-    s.output->finish();
-    s.finishFile(*s.temp);
 }
 
 void SheetExport::State::checkUnchanged() const {
@@ -410,29 +386,6 @@ void SheetExport::State::finishFile(TempFile& temp) {
     temp.keep();
     s.committed = true;
     syncFolder(s.folder);
-}
-
-void SheetExport::commitExisting() {
-    State& s = *state_;
-    s.checkUnchanged();
-    TempFile temp(s.folder, s.base, s.display);
-    // The replacement keeps the workbook's permissions, and its owner where we may.
-    if (::fchmod(temp.fd(), s.original.st_mode & 07777) != 0) {
-        raiseFileError(errno, s.display, QStringLiteral("write"));
-    }
-    if (::geteuid() == 0 && ::fchown(temp.fd(), s.original.st_uid, s.original.st_gid) != 0) {
-        raiseFileError(errno, s.display, QStringLiteral("write"));
-    }
-    const std::vector<std::uint8_t>& stream = s.input->workbook();
-    writeCompoundFile(
-        temp.fd(), s.display,
-        [&](ByteSink& sink) {
-            RecordWriter w(sink);
-            writeWithSheet(w, stream.data(), stream.size(), s.layout, s.plan, s.sheet, s.strings,
-                           *s.worksheet);
-        },
-        s.input.get());
-    s.finishFile(temp);
 }
 
 }  // namespace excel

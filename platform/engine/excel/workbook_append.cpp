@@ -97,12 +97,7 @@ void writeGlobals(RecordWriter& w, const GlobalsInput& in) {
             case biff::kRecordBoundSheet:
                 copyPatched(w, in.data, r,
                             [&](std::uint8_t* p) { putLe32(p, engine::le32(p) + in.shift); });
-                if (i == l.lastBoundSheet) {
-                    Payload b;
-                    b.u32(in.sheetOffset).u8(0).u8(0);  // visible worksheet
-                    b.unicodeString(in.name, true);
-                    w.record(biff::kRecordBoundSheet, b);
-                }
+                if (i == l.lastBoundSheet) writeBoundSheet(w, in.sheetOffset, in.name);
                 continue;
             case biff::kRecordFormat:
                 copy(w, in.data, r);

@@ -10,6 +10,7 @@
 #include "cell_values.h"
 #include "core/error_codes.h"
 #include "core/qt_text.h"
+#include "workbook_globals.h"
 
 namespace excel {
 namespace {
@@ -291,13 +292,10 @@ void Worksheet::write(RecordWriter& w) const {
 }
 
 void Worksheet::writeWith(RecordWriter& w, const Offsets& known, Offsets& found) const {
-    Payload p;
-    p.u16(biff::kBofVersionBiff8).u16(biff::kBofWorksheet).u16(biff::kBofBuild);
-    p.u16(biff::kBofYear).u32(biff::kBofHistoryFlags).u32(biff::kBofLowestVersion);
-    w.record(biff::kRecordBof, p);
+    writeBof(w, biff::kBofWorksheet);
 
     const auto rowCount = static_cast<std::uint32_t>(rows_.size());
-    p.clear();
+    Payload p;
     p.u32(0).u32(0).u32(rowCount).u32(known.defColWidth);
     for (std::uint32_t pos : known.dbCells) p.u32(pos);
     w.record(biff::kRecordIndex, p);
