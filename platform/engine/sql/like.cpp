@@ -1,3 +1,5 @@
+#include "core/error_codes.h"
+#include "core/qt_text.h"
 #include "fold_internal.h"
 #include "like_internal.h"
 
@@ -78,6 +80,19 @@ std::optional<LikePattern> LikePattern::compile(std::u16string_view pattern, std
         if (p.isInfix_) p.infix_.push_back(static_cast<char16_t>(e.ch));
     }
     return p;
+}
+
+LikePattern LikePattern::compileOrRaise(std::u16string_view pattern,
+                                        std::u16string_view whereText) {
+    std::u16string why;
+    auto compiled = compile(pattern, &why);
+    if (!compiled) {
+        engine::raise(engine::kErrSyntaxInExpression,
+                      QStringLiteral("Invalid pattern string '%1' (%2) in query expression '%3'.")
+                          .arg(engine::toQString(pattern), engine::toQString(why),
+                               engine::toQString(whereText)));
+    }
+    return std::move(*compiled);
 }
 
 inline bool LikePattern::matchesOne(const Element& e, char32_t c) const {

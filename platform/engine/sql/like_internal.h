@@ -21,6 +21,11 @@ public:
     static std::optional<LikePattern> compile(std::u16string_view pattern,
                                               std::u16string* why = nullptr);
 
+    // The same for a pattern of the WHERE clause `whereText`: throws converti::Error
+    // 3075 "Invalid pattern string ..." naming pattern, reason and clause, the one
+    // place that error is raised.
+    static LikePattern compileOrRaise(std::u16string_view pattern, std::u16string_view whereText);
+
     // Does not allocate.
     bool matches(std::u16string_view text) const;
 
