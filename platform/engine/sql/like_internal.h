@@ -45,6 +45,9 @@ private:
         std::uint32_t count = 0;
     };
 
+    // Reads a bracket set from just past its '[' to past its ']'; false, with
+    // the reason in why when given, for a descending range or a missing ']'.
+    bool addSet(std::u16string_view pattern, std::size_t& i, std::u16string* why);
     bool matchesOne(const Element& e, char32_t c) const;
     bool contains(std::u16string_view text) const;
 
