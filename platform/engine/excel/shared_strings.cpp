@@ -100,18 +100,13 @@ std::uint32_t SharedStrings::add(std::u16string_view text, std::uint32_t hash) {
         chunkUsed_ = 0;
     }
     std::uint8_t* out = chunks_.back().get() + chunkUsed_;
-    *out++ = static_cast<std::uint8_t>(text.size());
-    *out++ = static_cast<std::uint8_t>(text.size() >> 8);
-    *out++ = compressed ? 0 : biff::kStringHighByte;
+    putLe16(out, static_cast<std::uint16_t>(text.size()));
+    out[2] = compressed ? 0 : biff::kStringHighByte;
+    out += kStringHeader;
     if (compressed) {
         engine::narrowUnits(text.data(), text.size(), out);
-    } else if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(out, text.data(), text.size() * 2);
     } else {
-        for (char16_t u : text) {
-            *out++ = static_cast<std::uint8_t>(u);
-            *out++ = static_cast<std::uint8_t>(u >> 8);
-        }
+        engine::unitsToLe(text.data(), text.size(), out);
     }
     auto index = static_cast<std::uint32_t>(locations_.size());
     locations_.push_back(
