@@ -310,8 +310,8 @@ void SheetExport::State::checkSize() const {
     const std::uint64_t existing = s.input ? s.input->workbook().size() : 0;
     // Strings take a CONTINUE header at most every 64 bytes or so; the globals of a
     // new workbook, or what an existing one's grow by, fit well in the last term.
-    const std::uint64_t estimate = existing + s.worksheet->estimatedSize() +
-                                   s.strings.encodedBytes() / 64 * 65 + 65536;
+    const std::uint64_t estimate =
+        existing + s.worksheet->estimatedSize() + s.strings.encodedBytes() / 64 * 65 + 65536;
     if (estimate > kMaxStreamBytes) {
         engine::raise(engine::kErrSheetFull,
                       QStringLiteral("The workbook would pass the 2 GB an Excel 8.0 file "
@@ -326,7 +326,7 @@ void SheetExport::commit() {
         engine::raise(engine::kErrReservedError,
                       QStringLiteral("The workbook '%1' was already written.").arg(s.display));
     }
-    // The stream is spent by the first try: a failed commit() is not retried.
+    // A failed commit() spoils the export: a second one reports the same error.
     guarded([&] {
         s.checkSize();
         if (s.input) s.checkUnchanged();
@@ -338,7 +338,8 @@ void SheetExport::commit() {
             if (::fchmod(temp.fd(), s.original.st_mode & 07777) != 0) {
                 raiseFileError(errno, s.display, QStringLiteral("write"));
             }
-            if (::geteuid() == 0 && ::fchown(temp.fd(), s.original.st_uid, s.original.st_gid) != 0) {
+            if (::geteuid() == 0 &&
+                ::fchown(temp.fd(), s.original.st_uid, s.original.st_gid) != 0) {
                 raiseFileError(errno, s.display, QStringLiteral("write"));
             }
         }

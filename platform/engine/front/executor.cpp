@@ -71,9 +71,10 @@ QString textOf(const Value& v) {
             return QString::fromStdU16String(v.text);
         case Type::Binary:
         case Type::LongBinary:
-            return v.bytes.empty() ? QString()
-                                   : QStringLiteral("0x") + QString::fromLatin1(
-                                         QByteArray::fromStdString(v.bytes).toHex());
+            return v.bytes.empty()
+                       ? QString()
+                       : QStringLiteral("0x") +
+                             QString::fromLatin1(QByteArray::fromStdString(v.bytes).toHex());
         default:
             return QString::fromStdU16String(sql::textForm(v));
     }
@@ -102,7 +103,8 @@ void runStatement(const QString& path, const QString& statement,
     for (const Column& c : plan.columns) texts.push_back(QString::fromStdU16String(c.name));
     header(texts);
     scan(plan, filter, [&](const Row& values) {
-        for (qsizetype i = 0; i < texts.size(); ++i) texts[i] = textOf(values[static_cast<std::size_t>(i)]);
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            texts[i] = textOf(values[static_cast<std::size_t>(i)]);
         row(texts);
     });
 }
