@@ -16,7 +16,9 @@ struct MdbValue {
     std::string text;
 };
 
-// Column name to value. mdb-json leaves Null values out, and empty texts too.
+// Column name to value. mdb-json leaves Null values out, empty texts too, and
+// values of types it cannot show (Large Number, Date/Time Extended), of which
+// it warns on standard error.
 using MdbRow = std::map<std::string, MdbValue>;
 
 // Dates and times as YYYY-MM-DD hh:mm:ss. Throws std::runtime_error when

@@ -10,6 +10,7 @@
 
 #include "biff_records.h"
 #include "byte_sink.h"
+#include "core/little_endian.h"
 
 namespace excel {
 
@@ -42,16 +43,9 @@ private:
 
 // Little-endian fields stored in place: cell records framed by hand, values
 // patched into bytes written earlier.
-inline void putU16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-inline void putU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-inline void putU64(std::uint8_t* p, std::uint64_t v) {
-    for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
+using engine::putLe16;
+using engine::putLe32;
+using engine::putLe64;
 
 // True when every UTF-16 unit fits one byte, so the string may be stored compressed.
 bool fitsOneByte(std::u16string_view text);

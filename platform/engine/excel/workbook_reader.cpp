@@ -4,14 +4,11 @@
 
 #include "biff_records.h"
 #include "core/error_codes.h"
+#include "core/little_endian.h"
+#include "core/qt_text.h"
 
 namespace excel {
 namespace {
-
-std::uint16_t u16At(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t u32At(const std::uint8_t* p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 // Reads the strings of SST and its CONTINUE records in order, across record
 // boundaries as [MS-XLS] SST describes: characters resume after a fresh flags
@@ -29,13 +26,14 @@ public:
         settle();
         if (rec_ == end_) damaged();
         StringStart start{static_cast<std::uint32_t>(rec_), off_};
-        std::size_t cch = byte() | byte() << 8;
+        std::size_t cch = u16();
         std::uint8_t flags = byte();
         std::size_t runs = 0;
         std::uint32_t ext = 0;
-        if (flags & biff::kStringRich) runs = byte() | byte() << 8;
+        if (flags & biff::kStringRich) runs = u16();
         if (flags & biff::kStringExt) {
-            for (int i = 0; i < 4; ++i) ext |= static_cast<std::uint32_t>(byte()) << (8 * i);
+            ext = u16();
+            ext |= static_cast<std::uint32_t>(u16()) << 16;
         }
         bool high = flags & biff::kStringHighByte;
         while (cch > 0) {
@@ -78,6 +76,11 @@ private:
         if (rec_ == end_) damaged();
         return data_[records_[rec_].offset + biff::kRecordHeaderSize + off_++];
     }
+    // Two bytes, low first; read one after the other, as they may straddle records.
+    std::uint16_t u16() {
+        const std::uint8_t low = byte();
+        return static_cast<std::uint16_t>(low | byte() << 8);
+    }
     void skip(std::uint64_t n) {
         while (n > 0) {
             settle();
@@ -102,12 +105,12 @@ bool readString(const std::uint8_t* p, const std::uint8_t* end, bool shortCount,
                 std::u16string& out) {
     std::size_t header = shortCount ? 2 : 3;
     if (end - p < static_cast<std::ptrdiff_t>(header)) return false;
-    std::size_t cch = shortCount ? p[0] : u16At(p);
+    std::size_t cch = shortCount ? p[0] : engine::le16(p);
     bool high = p[header - 1] & biff::kStringHighByte;
     p += header;
     if (static_cast<std::size_t>(end - p) < cch * (high ? 2 : 1)) return false;
     out.clear();
-    for (std::size_t i = 0; i < cch; ++i) out.push_back(high ? u16At(p + 2 * i) : p[i]);
+    for (std::size_t i = 0; i < cch; ++i) out.push_back(high ? engine::le16(p + 2 * i) : p[i]);
     return true;
 }
 
@@ -134,7 +137,8 @@ public:
     bool atEnd() const { return size_ - pos_ < biff::kRecordHeaderSize; }
     RecordRef next() {
         if (atEnd()) damaged(QStringLiteral("a record is cut short"));
-        RecordRef r{u16At(data_ + pos_), u16At(data_ + pos_ + 2), static_cast<std::uint32_t>(pos_)};
+        RecordRef r{engine::le16(data_ + pos_), engine::le16(data_ + pos_ + 2),
+                    static_cast<std::uint32_t>(pos_)};
         if (r.size > biff::kMaxRecordData || size_ - pos_ - biff::kRecordHeaderSize < r.size) {
             damaged(QStringLiteral("a record is cut short"));
         }
@@ -168,7 +172,7 @@ void noteGlobal(WorkbookLayout& l, std::size_t i, const RecordRef& r, const Reco
             if (r.size < 6 || !readString(p + 6, p + r.size, true, s.name)) {
                 in.damaged(QStringLiteral("a sheet entry is damaged"));
             }
-            s.offset = u32At(p);
+            s.offset = engine::le32(p);
             l.sheets.push_back(std::move(s));
             l.lastBoundSheet = i;
             break;
@@ -184,7 +188,7 @@ void noteGlobal(WorkbookLayout& l, std::size_t i, const RecordRef& r, const Reco
             if (r.size < 2 || !readString(p + 2, p + r.size, false, f.code)) {
                 in.damaged(QStringLiteral("a number format is damaged"));
             }
-            f.number = u16At(p);
+            f.number = engine::le16(p);
             l.formats.push_back(std::move(f));
             l.lastFormat = i;
             break;
@@ -194,7 +198,7 @@ void noteGlobal(WorkbookLayout& l, std::size_t i, const RecordRef& r, const Reco
             l.xfCrc = i;
             break;
         case biff::kRecordSupBook:
-            if (r.size == 4 && u16At(p + 2) == biff::kSupBookSelf) l.selfSupBook = i;
+            if (r.size == 4 && engine::le16(p + 2) == biff::kSupBookSelf) l.selfSupBook = i;
             break;
         case biff::kRecordRrTabId:
             l.rrTabId = i;
@@ -204,8 +208,8 @@ void noteGlobal(WorkbookLayout& l, std::size_t i, const RecordRef& r, const Reco
                 in.damaged(QStringLiteral("its shared string table is damaged"));
             }
             l.sst = i;
-            l.sstTotal = u32At(p);
-            l.sstUnique = u32At(p + 4);
+            l.sstTotal = engine::le32(p);
+            l.sstUnique = engine::le32(p + 4);
             break;
         case biff::kRecordExtSst:
             l.extSst = i;
@@ -229,8 +233,8 @@ void readGlobals(Records& in, WorkbookLayout& l) {
     if (in.atEnd()) in.damaged(QStringLiteral("its workbook stream is empty"));
     const RecordRef bof = in.next();
     const std::uint8_t* p = in.dataOf(bof);
-    if (bof.type != biff::kRecordBof || bof.size < 4 || u16At(p) != biff::kBofVersionBiff8 ||
-        u16At(p + 2) != biff::kBofWorkbookGlobals) {
+    if (bof.type != biff::kRecordBof || bof.size < 4 || engine::le16(p) != biff::kBofVersionBiff8 ||
+        engine::le16(p + 2) != biff::kBofWorkbookGlobals) {
         in.damaged(QStringLiteral("it was not saved in the Excel 97-2003 (BIFF8) format"));
     }
     l.globals.push_back(bof);
@@ -309,7 +313,7 @@ WorkbookLayout readWorkbook(const std::uint8_t* data, std::size_t size, const QS
 }
 
 bool hasSheetNamed(const WorkbookLayout& layout, std::u16string_view name) {
-    const QString wanted = QString::fromStdU16String(std::u16string(name));
+    const QString wanted = engine::toQString(name);
     return std::any_of(layout.sheets.begin(), layout.sheets.end(), [&](const ExistingSheet& s) {
         return QString::fromStdU16String(s.name).compare(wanted, Qt::CaseInsensitive) == 0;
     });

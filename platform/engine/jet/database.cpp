@@ -3,10 +3,11 @@
 #include <QString>
 #include <algorithm>
 
+#include "core/qt_text.h"
 #include "core/error_codes.h"
 #include "core/name_order.h"
 #include "jet.h"
-#include "table_def.h"
+#include "row_reader.h"
 
 namespace jet {
 
@@ -22,8 +23,6 @@ struct Entry {
     std::u16string linkedDatabase;  // linked tables only
     std::u16string foreignName;     // linked tables only
 };
-
-QString q(std::u16string_view s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
 
 int compareNoCase(const std::u16string& a, const std::u16string& b) {
     return QStringView(a).compare(QStringView(b), Qt::CaseInsensitive);
@@ -41,7 +40,7 @@ std::string resolveLinkedPath(std::u16string_view stored, const std::string& dat
                               std::u16string_view tableName) {
     // The stored path is usually a Windows path; failing it, look for the same
     // file name beside this database.
-    const QString storedPath = q(stored);
+    const QString storedPath = engine::toQString(stored);
     if (!storedPath.isEmpty() && QFileInfo::exists(storedPath) && !QFileInfo(storedPath).isDir())
         return storedPath.toStdString();
     QString base = storedPath;
@@ -55,7 +54,7 @@ std::string resolveLinkedPath(std::u16string_view stored, const std::string& dat
         engine::raise(engine::kErrFileNotFound,
                       QStringLiteral("The linked table '%1' needs the database '%2', which was "
                                      "found neither there nor as '%3'.")
-                          .arg(q(tableName), storedPath, beside));
+                          .arg(engine::toQString(tableName), storedPath, beside));
     return beside.toStdString();
 }
 
@@ -66,6 +65,8 @@ struct Database::Impl {
     std::vector<std::u16string> names;
     int depth = 0;
 
+    // Takes the file and reads its catalogue.
+    void load(std::shared_ptr<const PageFile> pages);
     void readCatalog();
     std::unique_ptr<Table> open(std::u16string_view name);
     std::unique_ptr<Table> openLinked(const Entry& e);
@@ -85,6 +86,12 @@ Table::~Table() = default;
 const std::u16string& Table::name() const { return impl_->reader.def().name; }
 const std::vector<engine::Column>& Table::columns() const { return impl_->columns; }
 bool Table::next(engine::Row& row) { return impl_->reader.next(row); }
+
+void Database::Impl::load(std::shared_ptr<const PageFile> pages) {
+    file = std::move(pages);
+    text = std::make_shared<TextDecoder>(file->format().version, file->codePage());
+    readCatalog();
+}
 
 void Database::Impl::readCatalog() {
     // MSysObjects lists every object; tables are type 1, linked tables 4 and 6.
@@ -134,7 +141,7 @@ std::unique_ptr<Table> Database::Impl::open(std::u16string_view name) {
     if (found == nullptr)
         engine::raise(engine::kErrTableNotFound,
                       QStringLiteral("The database engine cannot find the table '%1' in %2.")
-                          .arg(q(name), file->displayName()));
+                          .arg(engine::toQString(name), file->displayName()));
     if (found->type != kObjectTable) return openLinked(*found);
     RowReader reader(file, text, readTableDef(*file, *text, found->tdefPage, found->name));
     return std::make_unique<Table>(std::make_unique<Table::Impl>(std::move(reader)));
@@ -145,18 +152,15 @@ std::unique_ptr<Table> Database::Impl::openLinked(const Entry& e) {
         engine::raise(engine::kErrIsamNotFound,
                       QStringLiteral("The table '%1' is linked to an external data source that this "
                                      "engine cannot read.")
-                          .arg(q(e.name)));
+                          .arg(engine::toQString(e.name)));
     if (depth >= kMaxLinkDepth)
         engine::raise(engine::kErrTableNotFound,
                       QStringLiteral("The linked table '%1' leads through too many linked databases.")
-                          .arg(q(e.name)));
+                          .arg(engine::toQString(e.name)));
     const std::string candidate = resolveLinkedPath(e.linkedDatabase, file->path(), e.name);
     Database linked;
-    linked.impl_->file = PageFile::openPath(candidate);
-    linked.impl_->text = std::make_shared<TextDecoder>(linked.impl_->file->format().version,
-                                                       linked.impl_->file->codePage());
     linked.impl_->depth = depth + 1;
-    linked.impl_->readCatalog();
+    linked.impl_->load(PageFile::openPath(candidate));
     const std::u16string& remote = e.foreignName.empty() ? e.name : e.foreignName;
     return linked.impl_->open(remote);
 }
@@ -168,19 +172,13 @@ Database& Database::operator=(Database&&) noexcept = default;
 
 std::unique_ptr<Database> Database::open(const std::string& path) {
     std::unique_ptr<Database> db(new Database);
-    db->impl_->file = PageFile::openPath(path);
-    db->impl_->text = std::make_shared<TextDecoder>(db->impl_->file->format().version,
-                                                    db->impl_->file->codePage());
-    db->impl_->readCatalog();
+    db->impl_->load(PageFile::openPath(path));
     return db;
 }
 
 std::unique_ptr<Database> Database::openBuffer(std::string bytes) {
     std::unique_ptr<Database> db(new Database);
-    db->impl_->file = PageFile::openBytes(std::move(bytes));
-    db->impl_->text = std::make_shared<TextDecoder>(db->impl_->file->format().version,
-                                                    db->impl_->file->codePage());
-    db->impl_->readCatalog();
+    db->impl_->load(PageFile::openBytes(std::move(bytes)));
     return db;
 }
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/little_endian.h"
+
 namespace jet {
 
 struct Format {
@@ -118,18 +120,9 @@ inline constexpr int kObjectTable = 1;
 inline constexpr int kObjectLinkedOdbc = 4;
 inline constexpr int kObjectLinkedTable = 6;
 
-inline std::uint16_t le16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-inline std::uint32_t le24(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16);
-}
-inline std::uint32_t le32(const std::uint8_t* p) {
-    return le24(p) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-inline std::uint64_t le64(const std::uint8_t* p) {
-    return le32(p) | (static_cast<std::uint64_t>(le32(p + 4)) << 32);
-}
+using engine::le16;
+using engine::le24;
+using engine::le32;
+using engine::le64;
 
 }  // namespace jet

@@ -20,7 +20,6 @@
 namespace jet {
 
 class PageFile;
-struct CatalogEntry;
 
 class Table : public engine::RowSource {
 public:

@@ -1,4 +1,4 @@
-#include "table_def.h"
+#include "row_reader.h"
 
 #include <charconv>
 #include <cmath>

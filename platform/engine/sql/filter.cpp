@@ -7,6 +7,7 @@
 #include "ast_internal.h"
 #include "core/conversions.h"
 #include "core/error_codes.h"
+#include "core/qt_text.h"
 #include "fold_internal.h"
 #include "like_internal.h"
 #include "text_form_internal.h"
@@ -17,10 +18,6 @@ namespace {
 using engine::Type;
 using engine::Value;
 using u128 = unsigned __int128;
-
-QString q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 enum class Tri : std::uint8_t { False, True, Null };
 
@@ -167,14 +164,17 @@ struct Filter::Impl {
 
     std::vector<Node> nodes;
     std::vector<LikePattern> patterns;
+    // Binary data tested by LIKE is read as text here, a buffer that keeps its
+    // capacity from row to row.
+    mutable std::u16string binaryText;
     std::u16string whereText;
     int root = -1;
 
     [[noreturn]] void mismatch(Kind x, Kind y) const {
-        engine::raise(
-            engine::kErrTypeMismatch,
-            QStringLiteral("Data type mismatch in criteria expression '%1' (%2 with %3).")
-                .arg(q(whereText), QLatin1String(kindName(x)), QLatin1String(kindName(y))));
+        engine::raise(engine::kErrTypeMismatch,
+                      QStringLiteral("Data type mismatch in criteria expression '%1' (%2 with %3).")
+                          .arg(engine::toQString(whereText), QLatin1String(kindName(x)),
+                               QLatin1String(kindName(y))));
     }
 
     int add(const Expr& e, const std::vector<int>& columnOf, std::size_t& nextColumn) {
@@ -271,10 +271,8 @@ struct Filter::Impl {
     bool like(const Node& n, const Value& x, const engine::Row& row, Tri& result) const {
         if (n.pattern >= 0 && patterns[static_cast<std::size_t>(n.pattern)].matchesAnyText())
             return true;
-        // Binary data is read as text in a per-thread buffer that keeps its capacity.
-        thread_local std::u16string large;
         TextBuffer buffer;
-        std::u16string_view text = textFormOf(x, buffer, large);
+        std::u16string_view text = textFormOf(x, buffer, binaryText);
         if (n.pattern >= 0) return patterns[static_cast<std::size_t>(n.pattern)].matches(text);
         // A pattern from a column is compiled per row; this path allocates.
         const Value& p = value(n.b, row);
@@ -283,15 +281,9 @@ struct Filter::Impl {
             return false;
         }
         TextBuffer patternBuffer;
-        std::u16string why, patternLarge;
-        std::u16string_view patternText = textFormOf(p, patternBuffer, patternLarge);
-        auto pattern = LikePattern::compile(patternText, &why);
-        if (!pattern)
-            engine::raise(
-                engine::kErrSyntaxInExpression,
-                QStringLiteral("Invalid pattern string '%1' (%2) in query expression '%3'.")
-                    .arg(q(patternText), q(why), q(whereText)));
-        return pattern->matches(text);
+        std::u16string patternLarge;
+        return LikePattern::compileOrRaise(textFormOf(p, patternBuffer, patternLarge), whereText)
+            .matches(text);
     }
 
     Tri test(int i, const engine::Row& row) const {
@@ -406,7 +398,8 @@ std::vector<int> resolveAll(const std::vector<const ColumnName*>& names, std::u1
     if (unknown.empty()) return indexes;
     QString list;
     for (auto u : unknown)
-        list += (list.isEmpty() ? QString() : QStringLiteral(", ")) + '\'' + q(u) + '\'';
+        list += (list.isEmpty() ? QString() : QStringLiteral(", ")) + '\'' + engine::toQString(u) +
+                '\'';
     engine::raise(engine::kErrTooFewParameters,
                   QStringLiteral("Too few parameters. Expected %1. Unknown name%2: %3.")
                       .arg(unknown.size())
@@ -436,15 +429,10 @@ Filter Filter::compile(const Statement& statement, const std::vector<engine::Col
             const Impl::Node& p = impl->nodes[static_cast<std::size_t>(n.b)];
             if (p.kind != ExprKind::Literal || p.constant.isNull()) continue;
             TextBuffer buffer;
-            std::u16string why, large;
-            auto pattern = LikePattern::compile(textFormOf(p.constant, buffer, large), &why);
-            if (!pattern)
-                engine::raise(
-                    engine::kErrSyntaxInExpression,
-                    QStringLiteral("Invalid pattern string (%1) in query expression '%2'.")
-                        .arg(q(why), q(impl->whereText)));
+            std::u16string large;
             n.pattern = static_cast<int>(impl->patterns.size());
-            impl->patterns.push_back(std::move(*pattern));
+            impl->patterns.push_back(LikePattern::compileOrRaise(
+                textFormOf(p.constant, buffer, large), impl->whereText));
         }
     }
     return Filter(std::move(impl));

@@ -12,6 +12,7 @@
 
 #include "ast_internal.h"
 #include "core/error_codes.h"
+#include "core/qt_text.h"
 #include "fold_internal.h"
 #include "lexer_internal.h"
 #include "like_internal.h"
@@ -27,10 +28,6 @@ Statement::~Statement() = default;
 namespace {
 
 using engine::Type;
-
-QString q(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // Words that cannot be bare names: the grammar's own and the clauses it rejects.
 constexpr std::array<std::string_view, 21> kReserved = {
@@ -118,21 +115,25 @@ private:
 
     [[noreturn]] static void raise(int number, std::u16string_view what,
                                    std::u16string_view quoted) {
-        engine::raise(number, QStringLiteral("%1: '%2'.").arg(q(what), q(quoted)));
+        engine::raise(
+            number,
+            QStringLiteral("%1: '%2'.").arg(engine::toQString(what), engine::toQString(quoted)));
     }
     [[noreturn]] static void statementError(std::u16string_view what, std::u16string_view quoted) {
         raise(engine::kErrSyntaxInStatement, what, quoted);
     }
     [[noreturn]] void whereError(std::u16string_view what) const {
-        engine::raise(engine::kErrSyntaxInExpression,
-                      QStringLiteral("%1 '%2'.").arg(q(what), q(whereText_)));
+        engine::raise(
+            engine::kErrSyntaxInExpression,
+            QStringLiteral("%1 '%2'.").arg(engine::toQString(what), engine::toQString(whereText_)));
     }
     [[noreturn]] void clauseError(Clause clause, std::u16string_view what,
                                   std::u16string_view quoted) const {
         if (clause == Clause::Where)
             engine::raise(engine::kErrSyntaxInExpression,
                           QStringLiteral("%1 '%2' in query expression '%3'.")
-                              .arg(q(what), q(quoted), q(whereText_)));
+                              .arg(engine::toQString(what), engine::toQString(quoted),
+                                   engine::toQString(whereText_)));
         raise(clause == Clause::From ? engine::kErrSyntaxInFrom : engine::kErrSyntaxInStatement,
               what, quoted);
     }
@@ -225,7 +226,7 @@ private:
             engine::raise(engine::kErrIsamNotFound,
                           QStringLiteral("Could not find installable ISAM '%1': only Excel 8.0 "
                                          "workbooks can be written.")
-                              .arg(q(isam)));
+                              .arg(engine::toQString(isam)));
         }
         if (semicolon != std::u16string::npos)
             connectParameters(first.substr(semicolon + 1), target);
@@ -342,11 +343,8 @@ private:
             advance();
             auto e = node(ExprKind::Like, std::move(left), operand());
             e->negated = negated;
-            if (e->right->kind == ExprKind::Literal && e->right->literal.type == Type::Text) {
-                std::u16string why;
-                if (!LikePattern::compile(e->right->literal.text, &why))
-                    whereError(u"Invalid pattern string (" + why + u") in query expression");
-            }
+            if (e->right->kind == ExprKind::Literal && e->right->literal.type == Type::Text)
+                LikePattern::compileOrRaise(e->right->literal.text, whereText_);
             return e;
         }
         if (tok_.isKeyword("IS")) {

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <limits>
 
-#include "jet/table_def.h"
+#include "jet/row_reader.h"
 #include "jet/text.h"
 #include "support.h"
 

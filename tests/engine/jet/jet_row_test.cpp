@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "jet/format.h"
-#include "jet/table_def.h"
+#include "jet/row_reader.h"
 
 namespace {
 
