@@ -12,6 +12,7 @@
 #include "core/error_codes.h"
 #include "core/qt_text.h"
 #include "excel.h"
+#include "seams_internal.h"
 #include "workbook_append.h"
 #include "workbook_globals.h"
 #include "workbook_reader.h"
@@ -80,11 +81,11 @@ private:
 
 // Renames without ever replacing a file that appeared at the target meanwhile.
 void moveIntoPlace(const std::string& from, const std::string& to, const QString& display) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
+    if (seams::renameNoReplace(from.c_str(), to.c_str()) == 0) return;
     int error = errno;
     if (error == EINVAL || error == ENOSYS || error == ENOTSUP) {
         // File systems without RENAME_NOREPLACE: link() fails on an existing target too.
-        if (::link(from.c_str(), to.c_str()) == 0) {
+        if (seams::hardLink(from.c_str(), to.c_str()) == 0) {
             ::unlink(from.c_str());
             return;
         }
@@ -134,7 +135,7 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path, const QString& 
     std::vector<std::uint8_t> bytes;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-        if (static_cast<std::uint64_t>(st.st_size) > kMaxWorkbookFileBytes) {
+        if (seams::measured(static_cast<std::uint64_t>(st.st_size)) > kMaxWorkbookFileBytes) {
             ::close(fd);
             raiseNotWorkbook(display, QStringLiteral("it is larger than an Excel 8.0 file can be"));
         }
@@ -310,8 +311,8 @@ void SheetExport::State::checkSize() const {
     const std::uint64_t existing = s.input ? s.input->workbook().size() : 0;
     // Strings take a CONTINUE header at most every 64 bytes or so; the globals of a
     // new workbook, or what an existing one's grow by, fit well in the last term.
-    const std::uint64_t estimate =
-        existing + s.worksheet->estimatedSize() + s.strings.encodedBytes() / 64 * 65 + 65536;
+    const std::uint64_t estimate = seams::measured(
+        existing + s.worksheet->estimatedSize() + s.strings.encodedBytes() / 64 * 65 + 65536);
     if (estimate > kMaxStreamBytes) {
         engine::raise(engine::kErrSheetFull,
                       QStringLiteral("The workbook would pass the 2 GB an Excel 8.0 file "

@@ -20,6 +20,7 @@
 
 #include "core/error_codes.h"
 #include "excel/excel.h"
+#include "seams_internal.h"
 #include "support.h"
 
 namespace fs = std::filesystem;
@@ -551,6 +552,154 @@ TEST(SheetExport, NothingWithoutCommit) {
         out.addRow({text(u"x")});
     }
     EXPECT_TRUE(dir.entries().empty());
+}
+
+// The sizes the 2 GB checks measure, reported through the seam as `bytes`
+// while the object lives.
+class ReportedSize {
+public:
+    explicit ReportedSize(std::uint64_t bytes) {
+        reported_ = bytes;
+        excel::seams::measuredSize = [](std::uint64_t) { return reported_; };
+    }
+    ~ReportedSize() { excel::seams::measuredSize = nullptr; }
+
+private:
+    static inline std::uint64_t reported_ = 0;
+};
+
+// A workbook stream may take 2,000,000,000 bytes, the 2 GiB of a compound file
+// less room for the container's own sectors; an existing workbook's file may be
+// 64 MiB larger than that (its container) and still be read.
+constexpr std::uint64_t kStreamLimit = 2'000'000'000;
+constexpr std::uint64_t kFileLimit = kStreamLimit + (std::uint64_t{1} << 26);
+
+TEST(SheetExport, NewWorkbookUpToTwoGigabytes) {
+    TempDir dir;
+    const std::vector<Column> columns = {{u"N", Type::Long}};
+    {
+        ReportedSize size(kStreamLimit);
+        excel::SheetExport out(dir.file("at.xls"), u"S", columns);
+        out.addRow({integer(Type::Long, 1)});
+        out.commit();
+    }
+    EXPECT_EQ(cellAt(readBack(dir.file("at.xls"))["sheets"].toArray()[0].toObject(), 1, 0)[3].toDouble(), 1);
+
+    ReportedSize size(kStreamLimit + 1);
+    excel::SheetExport out(dir.file("past.xls"), u"S", columns);
+    const QString why = expectError(engine::kErrSheetFull, [&] { out.addRow({integer(Type::Long, 1)}); });
+    EXPECT_TRUE(why.contains("2 GB") && why.contains("record 1")) << why.toStdString();
+    expectError(engine::kErrSheetFull, [&] { out.commit(); });
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"at.xls"});
+}
+
+// An existing workbook: its file is refused unread past its limit, and the
+// stream with the new sheet may not pass the stream's; either refusal leaves
+// the workbook as it was.
+TEST(SheetExport, ExistingWorkbookUpToTwoGigabytes) {
+    struct Case {
+        std::uint64_t reported;
+        int atOpen, atRow;  // the error expected there; 0: none
+    };
+    const Case cases[] = {
+        {kStreamLimit, 0, 0},
+        {kStreamLimit + 1, 0, engine::kErrSheetFull},
+        {kFileLimit, 0, engine::kErrSheetFull},
+        {kFileLimit + 1, engine::kErrNotExpectedFormat, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reported);
+        TempDir dir;
+        const std::string path = dir.file("book.xls");
+        {
+            excel::SheetExport first(path, u"Uno", {{u"N", Type::Long}});
+            first.addRow({integer(Type::Long, 1)});
+            first.commit();
+        }
+        std::ifstream in(path, std::ios::binary);
+        const std::string before{std::istreambuf_iterator<char>(in), {}};
+        ReportedSize size(c.reported);
+        const auto added = [&] {
+            excel::SheetExport out(path, u"Due", {{u"N", Type::Long}});
+            if (c.atOpen != 0) return;
+            if (c.atRow != 0) {
+                expectError(c.atRow, [&] { out.addRow({integer(Type::Long, 2)}); });
+                expectError(c.atRow, [&] { out.commit(); });
+                return;
+            }
+            out.addRow({integer(Type::Long, 2)});
+            out.commit();
+        };
+        if (c.atOpen != 0) {
+            expectError(c.atOpen, added);
+        } else {
+            added();
+        }
+        std::ifstream again(path, std::ios::binary);
+        const std::string after{std::istreambuf_iterator<char>(again), {}};
+        EXPECT_EQ(after == before, c.atOpen != 0 || c.atRow != 0);
+        EXPECT_EQ(readBack(path)["sheets"].toArray().size(), c.atOpen != 0 || c.atRow != 0 ? 1 : 2);
+        EXPECT_EQ(dir.entries(), std::vector<std::string>{"book.xls"});
+    }
+}
+
+// The calls that move a new workbook into place fail through the seam as on a
+// file system without RENAME_NOREPLACE (EINVAL, ENOSYS or ENOTSUP), and with
+// `linkError` also without hard links (FAT: EPERM); 0 leaves link() working.
+class FileSystemWithout {
+public:
+    FileSystemWithout(int renameError, int linkError)
+        : rename_(excel::seams::renameNoReplace), link_(excel::seams::hardLink) {
+        renameError_ = renameError;
+        linkError_ = linkError;
+        excel::seams::renameNoReplace = [](const char*, const char*) {
+            errno = renameError_;
+            return -1;
+        };
+        if (linkError != 0) {
+            excel::seams::hardLink = [](const char*, const char*) {
+                errno = linkError_;
+                return -1;
+            };
+        }
+    }
+    ~FileSystemWithout() {
+        excel::seams::renameNoReplace = rename_;
+        excel::seams::hardLink = link_;
+    }
+
+private:
+    static inline int renameError_ = 0, linkError_ = 0;
+    int (*rename_)(const char*, const char*);
+    int (*link_)(const char*, const char*);
+};
+
+// Without those calls a new workbook still reaches its path whole, and a file
+// that appeared there meanwhile is still never replaced.
+TEST(SheetExport, MovedIntoPlaceWithoutRenameNoReplaceOrHardLinks) {
+    const std::pair<int, int> cases[] = {{EINVAL, 0},      {ENOSYS, 0},       {ENOTSUP, 0},
+                                         {EINVAL, EPERM}, {EINVAL, ENOTSUP}, {ENOSYS, ENOSYS}};
+    for (auto [renameError, linkError] : cases) {
+        SCOPED_TRACE(testing::Message() << "rename " << renameError << ", link " << linkError);
+        TempDir dir;
+        FileSystemWithout fs(renameError, linkError);
+        {
+            excel::SheetExport out(dir.file("new.xls"), u"S", {{u"A"}});
+            out.addRow({text(u"x")});
+            out.commit();
+        }
+        EXPECT_EQ(cellAt(readBack(dir.file("new.xls"))["sheets"].toArray()[0].toObject(), 1, 0)[3].toString(), "x");
+
+        excel::SheetExport out(dir.file("taken.xls"), u"S", {{u"A"}});
+        out.addRow({text(u"x")});
+        { std::ofstream(dir.file("taken.xls")) << "appeared"; }
+        expectError(engine::kErrCreateFailed, [&] { out.commit(); });
+        std::ifstream taken(dir.file("taken.xls"));
+        std::string kept;
+        std::getline(taken, kept);
+        EXPECT_EQ(kept, "appeared");
+        EXPECT_EQ(dir.entries(), (std::vector<std::string>{"new.xls", "taken.xls"}));
+    }
 }
 
 // A full disk, simulated by a file size limit (EFBIG, like ENOSPC): the error says
