@@ -39,12 +39,14 @@ JetPages::JetPages(const std::string& path) {
         throw std::runtime_error(path + " is no Jet 3 or Jet 4 database");
     version_ = bytes_[kVersionByte] == 0 ? 3 : 4;
     pageSize_ = version_ == 3 ? 2048 : 4096;
-    if (bytes_.size() % pageSize_ != 0) throw std::runtime_error(path + " is not a whole number of pages");
+    if (bytes_.size() % pageSize_ != 0)
+        throw std::runtime_error(path + " is not a whole number of pages");
 }
 
 void JetPages::save(const std::string& path) const {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes_.data()), static_cast<std::streamsize>(bytes_.size()));
+    out.write(reinterpret_cast<const char*>(bytes_.data()),
+              static_cast<std::streamsize>(bytes_.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
@@ -58,9 +60,9 @@ std::uint32_t JetPages::definitionWithColumn(const std::string& column) const {
     for (std::uint32_t n = 0; n < pageCount(); ++n) {
         const std::uint8_t* p = page(n);
         if (n == kCatalogue || p[0] != kDefinitionPage) continue;
-        if (std::search(p, p + pageSize_, name.begin(), name.end(),
-                        [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); }) !=
-            p + pageSize_)
+        if (std::search(p, p + pageSize_, name.begin(), name.end(), [](std::uint8_t a, char b) {
+                return a == static_cast<std::uint8_t>(b);
+            }) != p + pageSize_)
             return n;
     }
     throw std::runtime_error("no table definition holds a column " + column);

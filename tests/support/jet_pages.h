@@ -31,12 +31,17 @@ public:
     void makeCatalogue(std::uint32_t definition);
     // Data page `from` of `other` replaces data page `to` of this file, and is
     // given to the table defined at `definition` here.
-    void replaceDataPage(std::uint32_t to, const JetPages& other, std::uint32_t from, std::uint32_t definition);
+    void replaceDataPage(std::uint32_t to, const JetPages& other, std::uint32_t from,
+                         std::uint32_t definition);
 
 private:
     std::uint8_t* page(std::uint32_t n) { return bytes_.data() + std::size_t{n} * pageSize_; }
-    const std::uint8_t* page(std::uint32_t n) const { return bytes_.data() + std::size_t{n} * pageSize_; }
-    std::uint32_t pageCount() const { return static_cast<std::uint32_t>(bytes_.size() / pageSize_); }
+    const std::uint8_t* page(std::uint32_t n) const {
+        return bytes_.data() + std::size_t{n} * pageSize_;
+    }
+    std::uint32_t pageCount() const {
+        return static_cast<std::uint32_t>(bytes_.size() / pageSize_);
+    }
 
     std::vector<std::uint8_t> bytes_;
     std::size_t pageSize_ = 4096;

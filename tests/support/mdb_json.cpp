@@ -18,9 +18,15 @@ public:
 
     bool null() override { return true; }
     bool boolean(bool v) override { return put(MdbValue::Kind::Number, v ? "1" : "0"); }
-    bool number_integer(number_integer_t v) override { return put(MdbValue::Kind::Number, std::to_string(v)); }
-    bool number_unsigned(number_unsigned_t v) override { return put(MdbValue::Kind::Number, std::to_string(v)); }
-    bool number_float(number_float_t, const string_t& s) override { return put(MdbValue::Kind::Number, s); }
+    bool number_integer(number_integer_t v) override {
+        return put(MdbValue::Kind::Number, std::to_string(v));
+    }
+    bool number_unsigned(number_unsigned_t v) override {
+        return put(MdbValue::Kind::Number, std::to_string(v));
+    }
+    bool number_float(number_float_t, const string_t& s) override {
+        return put(MdbValue::Kind::Number, s);
+    }
     bool string(string_t& s) override {
         if (depth_ == 2 && key_ == "$binary") {
             const QByteArray bytes = QByteArray::fromBase64(QByteArray::fromStdString(s));
@@ -44,7 +50,8 @@ public:
     }
     bool start_array(std::size_t) override { return false; }
     bool end_array() override { return false; }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override {
+    bool parse_error(std::size_t, const std::string&,
+                     const nlohmann::detail::exception& e) override {
         throw std::runtime_error(std::string("mdb-json printed what is not JSON: ") + e.what());
     }
 
@@ -64,7 +71,8 @@ private:
 }  // namespace
 
 std::vector<MdbRow> mdbJsonRows(const std::string& db, const std::string& table) {
-    const Run r = run("mdb-json", {"-T", "%Y-%m-%d %H:%M:%S", "-D", "%Y-%m-%d %H:%M:%S", db, table});
+    const Run r =
+        run("mdb-json", {"-T", "%Y-%m-%d %H:%M:%S", "-D", "%Y-%m-%d %H:%M:%S", db, table});
     if (r.status != 0) throw std::runtime_error("mdb-json failed on " + db + ": " + r.err);
     std::vector<MdbRow> rows;
     std::size_t start = 0;
@@ -75,7 +83,8 @@ std::vector<MdbRow> mdbJsonRows(const std::string& db, const std::string& table)
             MdbRow row;
             RowReader reader(row);
             if (!nlohmann::json::sax_parse(r.out.substr(start, end - start), &reader))
-                throw std::runtime_error("mdb-json printed an unexpected row: " + r.out.substr(start, 200));
+                throw std::runtime_error("mdb-json printed an unexpected row: " +
+                                         r.out.substr(start, 200));
             rows.push_back(std::move(row));
         }
         start = end + 1;
@@ -97,7 +106,8 @@ std::string mdbText(const MdbRow& row, const std::string& column) {
 }
 
 bool haveMdbtools() {
-    static const bool have = shell("command -v mdb-json && command -v mdb-tables && command -v mdb-schema").status == 0;
+    static const bool have =
+        shell("command -v mdb-json && command -v mdb-tables && command -v mdb-schema").status == 0;
     return have;
 }
 

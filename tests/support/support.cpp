@@ -11,7 +11,8 @@ namespace fs = std::filesystem;
 
 TempDir::TempDir() {
     std::string pattern = (fs::temp_directory_path() / "converti-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a temporary folder");
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot make a temporary folder");
     path_ = pattern;
 }
 
@@ -23,12 +24,14 @@ TempDir::~TempDir() {
 
 std::vector<std::string> TempDir::entries() const {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(path_)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(path_))
+        names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
-Run run(const std::string& program, const std::vector<std::string>& args, const std::string& workingDir) {
+Run run(const std::string& program, const std::vector<std::string>& args,
+        const std::string& workingDir) {
     QProcess p;
     QStringList list;
     for (const auto& a : args) list << QString::fromStdString(a);
@@ -63,9 +66,13 @@ std::string shellQuote(const std::string& s) {
 
 std::string bin(const std::string& name) { return std::string(CONVERTI_BIN_DIR) + "/" + name; }
 
-std::string source(const std::string& relative) { return std::string(CONVERTI_SOURCE_DIR) + "/" + relative; }
+std::string source(const std::string& relative) {
+    return std::string(CONVERTI_SOURCE_DIR) + "/" + relative;
+}
 
-std::string fixture(const std::string& relative) { return std::string(CONVERTI_FIXTURES) + "/" + relative; }
+std::string fixture(const std::string& relative) {
+    return std::string(CONVERTI_FIXTURES) + "/" + relative;
+}
 
 bool haveFixtures() { return fs::is_directory(fixture("mdb")); }
 
@@ -82,7 +89,8 @@ std::vector<fs::path> realDatabases() {
 }
 
 bool workbookMatchesTable(const std::string& db, const std::string& table, const std::string& xls,
-                          const std::string& sheet, const std::string& filterField, std::string* report) {
+                          const std::string& sheet, const std::string& filterField,
+                          std::string* report) {
     std::vector<std::string> args = {db, table, xls, sheet};
     if (!filterField.empty()) args.insert(args.end(), {"--filter-field", filterField});
     const Run r = python("tests/e2e/compare_xls.py", args);

@@ -52,7 +52,7 @@ Run python(const std::string& script, const std::vector<std::string>& args);
 // `s` as one word of a command line for /bin/sh.
 std::string shellQuote(const std::string& s);
 
-std::string bin(const std::string& name);        // a program built by the project
+std::string bin(const std::string& name);         // a program built by the project
 std::string source(const std::string& relative);  // a file of the source tree
 
 // The real files made by Access and Excel (../shared/fixtures/real): a file's
@@ -68,7 +68,8 @@ std::vector<std::filesystem::path> realDatabases();
 // when every cell agrees. `report` receives what the comparison printed. With
 // `filterField`, only the rows where that field is not Null are compared.
 bool workbookMatchesTable(const std::string& db, const std::string& table, const std::string& xls,
-                          const std::string& sheet, const std::string& filterField, std::string* report);
+                          const std::string& sheet, const std::string& filterField,
+                          std::string* report);
 
 // The converti::Error that `f` throws, or nothing.
 template <typename F>

@@ -5,17 +5,18 @@ namespace mkmdb_test {
 using mkmdb::Json;
 
 bool haveReaders() {
-    static const bool have = support::haveMdbtools() &&
-                             support::shell("command -v node").status == 0 &&
-                             std::filesystem::is_directory(support::source("tests/node/node_modules/mdb-reader"));
+    static const bool have =
+        support::haveMdbtools() && support::shell("command -v node").status == 0 &&
+        std::filesystem::is_directory(support::source("tests/node/node_modules/mdb-reader"));
     return have;
 }
 
 Json readerDump(const std::filesystem::path& db, const std::string& extraArgs) {
     const CommandResult r = run("cd " + shellQuote(support::source("tests/node")) +
-                                " && node --max-old-space-size=4096 dump.mjs " + shellQuote(db.string()) + " " +
-                                extraArgs);
-    if (r.status != 0) throw std::runtime_error("mdb-reader could not read " + db.string() + ": " + r.err);
+                                " && node --max-old-space-size=4096 dump.mjs " +
+                                shellQuote(db.string()) + " " + extraArgs);
+    if (r.status != 0)
+        throw std::runtime_error("mdb-reader could not read " + db.string() + ": " + r.err);
     return mkmdb::parseExactJson(r.out);
 }
 

@@ -40,8 +40,8 @@ std::string b(std::string_view bytes);
 
 }  // namespace mkmdb_test
 
-#define MKMDB_REQUIRE_READERS()                                                            \
-    do {                                                                                   \
-        if (!mkmdb_test::haveReaders())                                                    \
-            GTEST_SKIP() << "node with mdb-reader, or mdbtools, is not installed";         \
+#define MKMDB_REQUIRE_READERS()                                                    \
+    do {                                                                           \
+        if (!mkmdb_test::haveReaders())                                            \
+            GTEST_SKIP() << "node with mdb-reader, or mdbtools, is not installed"; \
     } while (0)

@@ -17,11 +17,14 @@ namespace excel::seams {
 // returns for it before it is compared with the limit.
 inline std::uint64_t (*measuredSize)(std::uint64_t bytes) = nullptr;
 
-inline std::uint64_t measured(std::uint64_t bytes) { return measuredSize ? measuredSize(bytes) : bytes; }
+inline std::uint64_t measured(std::uint64_t bytes) {
+    return measuredSize ? measuredSize(bytes) : bytes;
+}
 
 // The calls that move a new workbook into place, each returning 0 or -1 with
 // errno set.
-inline int (*renameNoReplace)(const char* from, const char* to) = [](const char* from, const char* to) {
+inline int (*renameNoReplace)(const char* from, const char* to) = [](const char* from,
+                                                                     const char* to) {
     return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
 };
 inline int (*hardLink)(const char* from, const char* to) = ::link;

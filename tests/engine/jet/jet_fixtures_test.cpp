@@ -55,38 +55,53 @@ std::string printed(const engine::Value& v) {
     char buf[96];
     std::string bytes;
     switch (v.type) {
-        case engine::Type::Null: return "null";
-        case engine::Type::Boolean: return v.boolean ? "1" : "0";
+        case engine::Type::Null:
+            return "null";
+        case engine::Type::Boolean:
+            return v.boolean ? "1" : "0";
         case engine::Type::Byte:
         case engine::Type::Integer:
-        case engine::Type::Long: return std::to_string(v.integer);
+        case engine::Type::Long:
+            return std::to_string(v.integer);
         case engine::Type::Currency: {
-            const std::uint64_t a = v.integer < 0 ? 0 - static_cast<std::uint64_t>(v.integer) : v.integer;
+            const std::uint64_t a =
+                v.integer < 0 ? 0 - static_cast<std::uint64_t>(v.integer) : v.integer;
             std::snprintf(buf, sizeof buf, "%s%llu.%04llu", v.integer < 0 ? "-" : "",
-                          static_cast<unsigned long long>(a / 10000), static_cast<unsigned long long>(a % 10000));
+                          static_cast<unsigned long long>(a / 10000),
+                          static_cast<unsigned long long>(a % 10000));
             return buf;
         }
         case engine::Type::Single:
-            std::snprintf(buf, sizeof buf, "%.8g", static_cast<double>(static_cast<float>(v.number)));
+            std::snprintf(buf, sizeof buf, "%.8g",
+                          static_cast<double>(static_cast<float>(v.number)));
             return buf;
-        case engine::Type::Double: std::snprintf(buf, sizeof buf, "%.16g", v.number); return buf;
-        case engine::Type::Date: return dateText(v.number);
+        case engine::Type::Double:
+            std::snprintf(buf, sizeof buf, "%.16g", v.number);
+            return buf;
+        case engine::Type::Date:
+            return dateText(v.number);
         case engine::Type::Text:
         case engine::Type::Memo: {
             const std::string text = utf8(v.text.substr(0, v.text.find(u'\0')));
             return text.empty() ? "null" : text;
         }
-        case engine::Type::Binary: bytes = v.bytes.substr(0, v.bytes.find('\0')); break;
-        case engine::Type::LongBinary: bytes = v.bytes; break;
+        case engine::Type::Binary:
+            bytes = v.bytes.substr(0, v.bytes.find('\0'));
+            break;
+        case engine::Type::LongBinary:
+            bytes = v.bytes;
+            break;
         case engine::Type::Guid: {
             const auto* b = reinterpret_cast<const unsigned char*>(v.bytes.data());
-            std::snprintf(buf, sizeof buf, "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X%02X%02X}",
-                          b[3], b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13],
-                          b[14], b[15]);
+            std::snprintf(buf, sizeof buf,
+                          "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X%02X%02X}",
+                          b[3], b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11],
+                          b[12], b[13], b[14], b[15]);
             bytes = buf;
             break;
         }
-        case engine::Type::Decimal: return decimalText(v.decimal);
+        case engine::Type::Decimal:
+            return decimalText(v.decimal);
     }
     if (bytes.empty()) return "null";
     support::MdbRow row{{"x", {support::MdbValue::Kind::Bytes, bytes}}};
@@ -121,11 +136,13 @@ TEST_P(FixtureDatabase, EveryTableMatchesMdbJson) {
         std::multiset<std::string> want;
         for (const support::MdbRow& r : support::mdbJsonRows(path, utf8(name))) {
             for (const auto& [column, value] : r) {
-                const bool known = std::any_of(columns.begin(), columns.end(),
-                                               [&](const engine::Column& c) { return utf8(c.name) == column; });
+                const bool known =
+                    std::any_of(columns.begin(), columns.end(),
+                                [&](const engine::Column& c) { return utf8(c.name) == column; });
                 EXPECT_TRUE(known) << "mdb-json printed a column we do not have: " << column;
             }
-            want.insert(key([&](std::size_t c) { return support::mdbText(r, utf8(columns[c].name)); }));
+            want.insert(
+                key([&](std::size_t c) { return support::mdbText(r, utf8(columns[c].name)); }));
         }
         std::multiset<std::string> got;
         engine::Row row;
@@ -140,8 +157,10 @@ TEST_P(FixtureDatabase, EveryTableMatchesMdbJson) {
         }
         EXPECT_EQ(got.size(), want.size());
         std::vector<std::string> onlyOurs, onlyTheirs;
-        std::set_difference(got.begin(), got.end(), want.begin(), want.end(), std::back_inserter(onlyOurs));
-        std::set_difference(want.begin(), want.end(), got.begin(), got.end(), std::back_inserter(onlyTheirs));
+        std::set_difference(got.begin(), got.end(), want.begin(), want.end(),
+                            std::back_inserter(onlyOurs));
+        std::set_difference(want.begin(), want.end(), got.begin(), got.end(),
+                            std::back_inserter(onlyTheirs));
         for (std::size_t i = 0; i < std::min<std::size_t>(onlyOurs.size(), 3); ++i)
             ADD_FAILURE() << "row only we read: " << onlyOurs[i].substr(0, 400);
         for (std::size_t i = 0; i < std::min<std::size_t>(onlyTheirs.size(), 3); ++i)
@@ -170,7 +189,8 @@ TEST_P(FixtureDatabase, TableNamesAreTheCatalogueSorted) {
     EXPECT_EQ(sortedOurs, theirs);
     const auto& names = db->tableNames();
     for (std::size_t i = 1; i < names.size(); ++i)
-        EXPECT_LT(engine::compareNames(names[i - 1], names[i]), 0) << ours[i - 1] << " before " << ours[i];
+        EXPECT_LT(engine::compareNames(names[i - 1], names[i]), 0)
+            << ours[i - 1] << " before " << ours[i];
 }
 
 INSTANTIATE_TEST_SUITE_P(Real, FixtureDatabase,

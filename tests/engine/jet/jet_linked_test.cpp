@@ -21,7 +21,8 @@ TEST(LinkedPath, StoredPathElseSameNameBesideElseError3024) {
     support::TempDir dir;
     fs::create_directories(dir.path() / "elsewhere");
     fs::create_directories(dir.path() / "here" / "cartella.mdb");
-    for (const char* f : {"elsewhere/dati.mdb", "here/clienti.mdb", "here/main.mdb"}) std::ofstream(dir.file(f)) << "x";
+    for (const char* f : {"elsewhere/dati.mdb", "here/clienti.mdb", "here/main.mdb"})
+        std::ofstream(dir.file(f)) << "x";
     const std::string mainDb = dir.file("here/main.mdb");
     const auto u16 = [](const std::string& s) { return std::u16string(s.begin(), s.end()); };
 
@@ -45,7 +46,8 @@ TEST(LinkedPath, StoredPathElseSameNameBesideElseError3024) {
             EXPECT_EQ(jet::resolveLinkedPath(u16(c.stored), mainDb, u"Clienti"), c.expected);
             continue;
         }
-        const auto e = support::errorOf([&] { jet::resolveLinkedPath(u16(c.stored), mainDb, u"Clienti"); });
+        const auto e =
+            support::errorOf([&] { jet::resolveLinkedPath(u16(c.stored), mainDb, u"Clienti"); });
         ASSERT_TRUE(e.has_value());
         EXPECT_EQ(e->number(), 3024);
         EXPECT_TRUE(e->description().contains(QStringLiteral("Clienti")));
@@ -79,8 +81,11 @@ protected:
                                            {"ForeignName", T::Text, {.size = 255}},
                                            {"Voce", T::Byte, {}}});
         int id = 1000;
-        const auto orNull = [](const std::string& s) { return s.empty() ? mkmdb::Value(mkmdb::Null{}) : mkmdb::Value(s); };
-        for (const Link& l : entries) t.addRow({id++, l.name, l.type, orNull(l.database), orNull(l.foreign), 1});
+        const auto orNull = [](const std::string& s) {
+            return s.empty() ? mkmdb::Value(mkmdb::Null{}) : mkmdb::Value(s);
+        };
+        for (const Link& l : entries)
+            t.addRow({id++, l.name, l.type, orNull(l.database), orNull(l.foreign), 1});
         const std::string path = dir_.file(file);
         mkmdb::write(db, path);
         support::JetPages pages(path);
@@ -93,7 +98,8 @@ protected:
     std::string clienti(const std::string& file, mkmdb::Version version = mkmdb::Version::Jet4) {
         mkmdb::Database db;
         db.setVersion(version);
-        auto& t = db.addTable("Clienti", {{"ID", mkmdb::Type::Long, {}}, {"Nome", mkmdb::Type::Text, {}}});
+        auto& t = db.addTable("Clienti",
+                              {{"ID", mkmdb::Type::Long, {}}, {"Nome", mkmdb::Type::Text, {}}});
         t.addRow({1, "Rossi"}).addRow({2, "Bianchi"}).addRow({3, mkmdb::Null{}});
         mkmdb::write(db, dir_.file(file));
         return dir_.file(file);
@@ -120,7 +126,8 @@ TEST_F(Linked, OpensTheTableItsForeignNameNames) {
                                              {"Clienti", kLinkedTable, other, ""},
                                              {"Fornitori", kLinkedTable, other, "Fornitori"}},
                                             v));
-        EXPECT_EQ(db->tableNames(), (std::vector<std::u16string>{u"Clienti", u"Fornitori", u"Locali"}));
+        EXPECT_EQ(db->tableNames(),
+                  (std::vector<std::u16string>{u"Clienti", u"Fornitori", u"Locali"}));
         const std::vector<std::u16string> expected = {u"Rossi", u"Bianchi", u"(null)"};
         for (const char16_t* name : {u"Locali", u"Clienti", u"locali"}) {
             auto t = db->openTable(name);
@@ -135,10 +142,11 @@ TEST_F(Linked, OpensTheTableItsForeignNameNames) {
 // ODBC links, and links that name no database, lead to no file this engine reads.
 TEST_F(Linked, OdbcLinksAndLinksWithoutADatabaseAreRefusedWith3170) {
     const std::string other = clienti("clienti.mdb");
-    auto db = jet::Database::open(links("links.mdb", {{"Remota", kLinkedOdbc, "", "dbo.Clienti"},
-                                                      {"RemotaConFile", kLinkedOdbc, other, "Clienti"},
-                                                      {"SenzaFile", kLinkedTable, "", "Clienti"},
-                                                      {"Buona", kLinkedTable, other, "Clienti"}}));
+    auto db =
+        jet::Database::open(links("links.mdb", {{"Remota", kLinkedOdbc, "", "dbo.Clienti"},
+                                                {"RemotaConFile", kLinkedOdbc, other, "Clienti"},
+                                                {"SenzaFile", kLinkedTable, "", "Clienti"},
+                                                {"Buona", kLinkedTable, other, "Clienti"}}));
     for (const char16_t* name : {u"Remota", u"RemotaConFile", u"SenzaFile"}) {
         const auto e = support::errorOf([&] { db->openTable(name); });
         ASSERT_TRUE(e.has_value());

@@ -29,8 +29,11 @@ TEST(RowLayout, ColumnsAddedAfterARowWasWrittenReadAsNull) {
         const T type = i % 3 == 0 ? T::Boolean : i % 3 == 1 ? T::Long : T::Text;
         all.push_back({"Nuova" + std::to_string(i), type, {}});
     }
-    const std::vector<mkmdb::Row> rows = {
-        {1, "Rossi", true}, {2, mkmdb::Null{}, false}, {3, "", true}, {4, "Verdi", false}, {5, "Neri", true}};
+    const std::vector<mkmdb::Row> rows = {{1, "Rossi", true},
+                                          {2, mkmdb::Null{}, false},
+                                          {3, "", true},
+                                          {4, "Verdi", false},
+                                          {5, "Neri", true}};
 
     for (mkmdb::Version v : {mkmdb::Version::Jet3, mkmdb::Version::Jet4}) {
         SCOPED_TRACE(v == mkmdb::Version::Jet3 ? "Jet 3" : "Jet 4");
@@ -55,8 +58,8 @@ TEST(RowLayout, ColumnsAddedAfterARowWasWrittenReadAsNull) {
         const std::uint32_t oldDefinition = oldPages.definitionWithColumn("Attivo");
         ASSERT_EQ(pages.dataPages(definition).size(), 1u);
         ASSERT_EQ(oldPages.dataPages(oldDefinition).size(), 1u);
-        pages.replaceDataPage(pages.dataPages(definition)[0], oldPages, oldPages.dataPages(oldDefinition)[0],
-                              definition);
+        pages.replaceDataPage(pages.dataPages(definition)[0], oldPages,
+                              oldPages.dataPages(oldDefinition)[0], definition);
         const std::string path = dir.file("storia.mdb");
         pages.save(path);
 
@@ -91,7 +94,8 @@ TEST(RowLayout, ColumnsAddedAfterARowWasWrittenReadAsNull) {
         for (std::size_t i = 0; i < rows.size(); ++i) {
             EXPECT_EQ(support::mdbText(theirs[i], "ID"), std::to_string(rows[i][0].integer()));
             for (std::size_t c = 3; c < all.size(); ++c) {
-                EXPECT_EQ(support::mdbText(theirs[i], all[c].name), all[c].type == T::Boolean ? "0" : "null")
+                EXPECT_EQ(support::mdbText(theirs[i], all[c].name),
+                          all[c].type == T::Boolean ? "0" : "null")
                     << all[c].name;
             }
         }
@@ -153,7 +157,8 @@ TEST(RowLayout, Jet3RowsAroundEach256ByteJumpReadBack) {
     ASSERT_EQ(lengths.size(), std::size(cases));
 
     auto table = jet::Database::open(path)->openTable(u"Righe");
-    const auto theirs = support::haveMdbtools() ? support::mdbJsonRows(path, "Righe") : std::vector<support::MdbRow>{};
+    const auto theirs = support::haveMdbtools() ? support::mdbJsonRows(path, "Righe")
+                                                : std::vector<support::MdbRow>{};
     engine::Row row;
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
@@ -166,8 +171,11 @@ TEST(RowLayout, Jet3RowsAroundEach256ByteJumpReadBack) {
         EXPECT_EQ(utf8(row[3].text), text(c.c, '0'));
         if (theirs.empty()) continue;
         // mdb-json leaves empty texts out.
-        for (auto [column, expected] : {std::pair{"Primo", text(c.a, 'a')}, {"Secondo", text(c.b, 'A')}, {"Terzo", text(c.c, '0')}})
-            EXPECT_EQ(support::mdbText(theirs[i], column), expected.empty() ? "null" : expected) << column;
+        for (auto [column, expected] : {std::pair{"Primo", text(c.a, 'a')},
+                                        {"Secondo", text(c.b, 'A')},
+                                        {"Terzo", text(c.c, '0')}})
+            EXPECT_EQ(support::mdbText(theirs[i], column), expected.empty() ? "null" : expected)
+                << column;
     }
     EXPECT_FALSE(table->next(row));
 }

@@ -23,7 +23,8 @@ struct Built {
 // length, which includes the jump table: the fewest jumps that agree with it
 // (as mkmdb writes), or those of `length` when given (one jump more, where
 // both agree: rows of 257 or 513 bytes).
-Built jet3Row(unsigned fixedBytes, const std::vector<unsigned>& lengths, std::uint8_t dummy, unsigned length = 0) {
+Built jet3Row(unsigned fixedBytes, const std::vector<unsigned>& lengths, std::uint8_t dummy,
+              unsigned length = 0) {
     const unsigned n = static_cast<unsigned>(lengths.size());
     const unsigned maskSize = (n + 7) / 8;
     Built b;
@@ -47,7 +48,8 @@ Built jet3Row(unsigned fixedBytes, const std::vector<unsigned>& lengths, std::ui
     for (unsigned i = 1; i < at; ++i) b.row[i] = static_cast<std::uint8_t>(0xa0 + i % 7);
     // Offsets from the eod backwards: eod first in storage order.
     unsigned pos = at;
-    for (unsigned i = n + 1; i-- > 0;) b.row[pos++] = static_cast<std::uint8_t>(b.offsets[i] & 0xff);
+    for (unsigned i = n + 1; i-- > 0;)
+        b.row[pos++] = static_cast<std::uint8_t>(b.offsets[i] & 0xff);
     std::vector<std::uint8_t> jumpTable(jumps, dummy);
     for (unsigned j = 0; j < jumps; ++j)
         for (unsigned i = 0; i <= n; ++i)
@@ -121,7 +123,10 @@ TEST(VarOffsets, ReadBackAsBuilt) {
         {"a column at 512", 0, {255, 256, 0}, 0},
         {"empty columns on a boundary", 10, {245, 0, 0, 20}, 0},
         {"three jumps", 2, {200, 200, 200, 200, 1}, 0},
-        {"trailer pushes the row past 256: a dummy jump", 0, {50, 50, 50, 50, 40, 0, 0, 0, 0, 0, 0, 0}, 0},
+        {"trailer pushes the row past 256: a dummy jump",
+         0,
+         {50, 50, 50, 50, 40, 0, 0, 0, 0, 0, 0, 0},
+         0},
         {"one long column", 1, {1000}, 0},
         {"many small columns", 3, std::vector<unsigned>(60, 9), 0},
     };
@@ -135,16 +140,18 @@ TEST(VarOffsets, ReadBackAsBuilt) {
             const Built b = jet3Row(c.fixedBytes, c.lengths, dummy, c.jet3Length);
             std::vector<unsigned> got;
             unsigned areaEnd = 0;
-            ASSERT_TRUE(jet::readVarOffsets(jet::kJet3, b.row.data(), static_cast<unsigned>(b.row.size()),
-                                            b.maskSize, got, &areaEnd));
+            ASSERT_TRUE(jet::readVarOffsets(jet::kJet3, b.row.data(),
+                                            static_cast<unsigned>(b.row.size()), b.maskSize, got,
+                                            &areaEnd));
             EXPECT_EQ(got, b.offsets);
             EXPECT_EQ(areaEnd, b.offsets.back());
         }
         const Built b = jet4Row(c.fixedBytes, c.lengths);
         std::vector<unsigned> got;
         unsigned areaEnd = 0;
-        ASSERT_TRUE(jet::readVarOffsets(jet::kJet4, b.row.data(), static_cast<unsigned>(b.row.size()), b.maskSize,
-                                        got, &areaEnd));
+        ASSERT_TRUE(jet::readVarOffsets(jet::kJet4, b.row.data(),
+                                        static_cast<unsigned>(b.row.size()), b.maskSize, got,
+                                        &areaEnd));
         EXPECT_EQ(got, b.offsets);
         EXPECT_EQ(areaEnd, b.offsets.back());
     }
@@ -155,9 +162,11 @@ TEST(VarOffsets, TablesThatDoNotFitAreRefused) {
     std::vector<std::uint8_t> r3 = {3, 'a', 'b', 2, 0xc8, 0x01};  // count 0xc8
     std::vector<unsigned> out;
     unsigned end = 0;
-    EXPECT_FALSE(jet::readVarOffsets(jet::kJet3, r3.data(), static_cast<unsigned>(r3.size()), 1, out, &end));
+    EXPECT_FALSE(
+        jet::readVarOffsets(jet::kJet3, r3.data(), static_cast<unsigned>(r3.size()), 1, out, &end));
     std::vector<std::uint8_t> r4 = {3, 0, 'a', 'b', 0xff, 0x7f, 0x01};
-    EXPECT_FALSE(jet::readVarOffsets(jet::kJet4, r4.data(), static_cast<unsigned>(r4.size()), 1, out, &end));
+    EXPECT_FALSE(
+        jet::readVarOffsets(jet::kJet4, r4.data(), static_cast<unsigned>(r4.size()), 1, out, &end));
     EXPECT_FALSE(jet::readVarOffsets(jet::kJet4, r4.data(), 2, 1, out, &end));
     EXPECT_FALSE(jet::readVarOffsets(jet::kJet3, r3.data(), 1, 1, out, &end));
 }
