@@ -30,12 +30,10 @@ std::vector<std::string> TempDir::entries() const {
     return names;
 }
 
-Run run(const std::string& program, const std::vector<std::string>& args,
-        const std::string& workingDir) {
+Run run(const std::string& program, const std::vector<std::string>& args) {
     QProcess p;
     QStringList list;
     for (const auto& a : args) list << QString::fromStdString(a);
-    if (!workingDir.empty()) p.setWorkingDirectory(QString::fromStdString(workingDir));
     p.start(QString::fromStdString(program), list);
     Run r;
     if (!p.waitForStarted(-1)) {

@@ -40,10 +40,9 @@ struct Run {
     std::string err;
 };
 
-// Runs `program` with `args`, no shell between, in `workingDir` when given, and
-// waits for it to end. Standard input is closed.
-Run run(const std::string& program, const std::vector<std::string>& args,
-        const std::string& workingDir = {});
+// Runs `program` with `args`, no shell between, and waits for it to end.
+// Standard input is closed.
+Run run(const std::string& program, const std::vector<std::string>& args);
 // Runs a command line through /bin/sh, for pipelines and redirections.
 Run shell(const std::string& command);
 // Runs a Python script of the source tree with the Python that has xlrd and
