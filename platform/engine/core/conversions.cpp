@@ -12,6 +12,7 @@ using std::chrono::seconds;
 using std::chrono::sys_days;
 
 constexpr double kSecondsPerDay = 86400;
+static_assert(kTicksPerDay == 52734375LL << 14, "compareExtDate splits the ticks of a day so");
 constexpr double kFirstDayNumber = (kFirstJetDay - kDayZero).count();
 constexpr double kLastDayNumber = (kLastJetDay - kDayZero).count();
 
@@ -65,6 +66,57 @@ ShortText dateText(const DateTime& when) {
     out.push(u':');
     pushDigits(out, static_cast<unsigned>(time.seconds().count()), 2);
     return out;
+}
+
+ExtDateTime splitExtDate(std::int64_t ticks) {
+    ticks = ticks < 0 ? 0 : ticks > kLastExtTick ? kLastExtTick : ticks;
+    const std::int64_t inDay = ticks % kTicksPerDay;
+    return {{kFirstExtDay + days{ticks / kTicksPerDay}, seconds{inDay / kTicksPerSecond}},
+            static_cast<std::int32_t>(inDay % kTicksPerSecond)};
+}
+
+std::int64_t extTicks(sys_days day, seconds time, std::int32_t fraction) {
+    return (day - kFirstExtDay).count() * kTicksPerDay + time.count() * kTicksPerSecond + fraction;
+}
+
+ShortText extDateText(const ExtDateTime& when) {
+    ShortText out = dateText(when.when);
+    if (when.fraction == 0) return out;
+    if (when.when.time == seconds{0}) {
+        // dateText left out the time of midnight, which the fraction needs: a
+        // time alone on day zero, else after the day.
+        if (when.when.day == kDayZero) out.size = 0;
+        else out.push(u' ');
+        for (const char16_t c : std::u16string_view(u"00:00:00")) out.push(c);
+    }
+    out.push(u'.');
+    pushDigits(out, static_cast<unsigned>(when.fraction), 7);
+    return out;
+}
+
+int compareExtDate(std::int64_t ticks, double jetDate) {
+    if (std::isnan(jetDate)) return 2;
+    constexpr std::int64_t kDayZeroIndex = (kDayZero - kFirstExtDay).count();
+    const double whole = std::trunc(jetDate);
+    const auto day = static_cast<double>(ticks / kTicksPerDay - kDayZeroIndex);  // exact
+    if (day != whole) return day < whole ? -1 : 1;
+    // The same day: the tick within it, t / kTicksPerDay, against the fraction f
+    // (exact: a double minus its whole part). With f = M * 2^E (M below 2^53) and
+    // kTicksPerDay = 52734375 * 2^14, compare t * 2^(-E-14) with M * 52734375.
+    const std::int64_t t = ticks % kTicksPerDay;
+    const double f = std::fabs(jetDate - whole);
+    if (f == 0) return t > 0 ? 1 : 0;
+    if (t == 0) return -1;
+    int e = 0;
+    const double m = std::frexp(f, &e);
+    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(m, 53));
+    const int shift = 53 - e - 14;  // -E-14, at least 39 as f < 1
+    // f < 2^(39-shift); past a shift of 87 that is below one tick, which t >= 1 exceeds.
+    if (shift > 87) return 1;
+    using u128 = unsigned __int128;
+    const u128 left = static_cast<u128>(t) << shift;
+    const u128 right = static_cast<u128>(mantissa) * 52734375u;
+    return left < right ? -1 : left > right ? 1 : 0;
 }
 
 ShortText guidText(std::string_view bytes) {
