@@ -108,8 +108,9 @@ TEST(VarOffsets, ReadBackAsBuilt) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         for (const jet::Format* f : {&jet::kJet3, &jet::kJet4}) {
-            SCOPED_TRACE(f->version);
-            const Built b = f->version == 3 ? jet3Row(c.fixedBytes, c.lengths) : jet4Row(c.fixedBytes, c.lengths);
+            const bool jet3 = f == &jet::kJet3;
+            SCOPED_TRACE(jet3 ? "Jet 3" : "Jet 4");
+            const Built b = jet3 ? jet3Row(c.fixedBytes, c.lengths) : jet4Row(c.fixedBytes, c.lengths);
             std::vector<unsigned> got;
             unsigned areaEnd = 0;
             ASSERT_TRUE(jet::readVarOffsets(*f, b.row.data(), static_cast<unsigned>(b.row.size()), b.maskSize,
