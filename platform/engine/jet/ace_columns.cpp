@@ -55,6 +55,18 @@ engine::Type multiValuedType(std::uint8_t valueType) {
     }
 }
 
+// The types an expression's result can have (Jackcess CalculatedColumnUtil).
+bool resultTypeKnown(std::uint8_t type) {
+    switch (type) {
+        case kColBool: case kColByte: case kColInt: case kColLong: case kColMoney: case kColFloat:
+        case kColDouble: case kColDateTime: case kColText: case kColMemo: case kColGuid: case kColNumeric:
+        case kColBigInt: case kColExtDate:
+            return true;
+        default:
+            return false;
+    }
+}
+
 class Completer {
 public:
     Completer(const std::shared_ptr<const PageFile>& file, const std::shared_ptr<const TextDecoder>& text,
@@ -105,7 +117,8 @@ private:
             const auto found = std::find_if(props->begin(), props->end(), [&](const Property& p) {
                 return p.name == kPropertyResultType && equalNames(p.map, c.name) && !p.data.empty();
             });
-            if (found == props->end()) damaged(c, QStringLiteral("the calculated field has no result type"));
+            if (found == props->end() || !resultTypeKnown(static_cast<std::uint8_t>(found->data[0])))
+                damaged(c, QStringLiteral("the calculated field has no result type"));
             c.type = static_cast<std::uint8_t>(found->data[0]);
             c.engineType = engineType(c.type);
             c.precision = c.scale = 0;  // a calculated Decimal's result holds its own scale
