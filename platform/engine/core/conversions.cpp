@@ -12,7 +12,6 @@ using std::chrono::seconds;
 using std::chrono::sys_days;
 
 constexpr double kSecondsPerDay = 86400;
-static_assert(kTicksPerDay == 52734375LL << 14, "compareExtDate splits the ticks of a day so");
 constexpr double kFirstDayNumber = (kFirstJetDay - kDayZero).count();
 constexpr double kLastDayNumber = (kLastJetDay - kDayZero).count();
 
@@ -97,26 +96,20 @@ ShortText extDateText(const ExtDateTime& when) {
 int compareExtDate(std::int64_t ticks, double jetDate) {
     if (std::isnan(jetDate)) return 2;
     constexpr std::int64_t kDayZeroIndex = (kDayZero - kFirstExtDay).count();
-    const double whole = std::trunc(jetDate);
-    const auto day = static_cast<double>(ticks / kTicksPerDay - kDayZeroIndex);  // exact
-    if (day != whole) return day < whole ? -1 : 1;
-    // The same day: the tick within it, t / kTicksPerDay, against the fraction f
-    // (exact: a double minus its whole part). With f = M * 2^E (M below 2^53) and
-    // kTicksPerDay = 52734375 * 2^14, compare t * 2^(-E-14) with M * 52734375.
-    const std::int64_t t = ticks % kTicksPerDay;
-    const double f = std::fabs(jetDate - whole);
-    if (f == 0) return t > 0 ? 1 : 0;
-    if (t == 0) return -1;
-    int e = 0;
-    const double m = std::frexp(f, &e);
-    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(m, 53));
-    const int shift = 53 - e - 14;  // -E-14, at least 39 as f < 1
-    // f < 2^(39-shift); past a shift of 87 that is below one tick, which t >= 1 exceeds.
-    if (shift > 87) return 1;
-    using u128 = unsigned __int128;
-    const u128 left = static_cast<u128>(t) << shift;
-    const u128 right = static_cast<u128>(mantissa) * 52734375u;
-    return left < right ? -1 : left > right ? 1 : 0;
+    constexpr double kDays = static_cast<double>(kLastExtTick / kTicksPerDay + 1);
+    constexpr double kMillisecondsPerDay = 86'400'000;
+    double whole = std::trunc(jetDate);
+    // Far outside the range, the day alone decides (and keeps the ticks below in range).
+    if (whole + kDayZeroIndex < -1) return 1;
+    if (whole + kDayZeroIndex > kDays) return -1;
+    auto ms = std::llround(std::fabs(jetDate - whole) * kMillisecondsPerDay);
+    if (ms == 86'400'000) {  // rounds to the next day's midnight, as splitDate() does
+        whole += 1;
+        ms = 0;
+    }
+    const std::int64_t other =
+        (static_cast<std::int64_t>(whole) + kDayZeroIndex) * kTicksPerDay + ms * (kTicksPerSecond / 1000);
+    return ticks < other ? -1 : ticks > other ? 1 : 0;
 }
 
 ShortText guidText(std::string_view bytes) {

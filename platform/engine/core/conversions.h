@@ -81,9 +81,11 @@ std::int64_t extTicks(std::chrono::sys_days day, std::chrono::seconds time, std:
 ShortText extDateText(const ExtDateTime& when);
 
 // Orders a Date/Time Extended value against a Jet date (or any number read as
-// one), exactly and in time order: the Jet date's day and time of day as
-// splitDate() reads them, its time not rounded. -1, 0 or 1 as ticks comes before,
-// at or after it; 2 when jetDate is NaN.
+// one), in time order: the Jet date's day and time of day as splitDate() reads
+// them, its time taken to the nearest millisecond, the accuracy of a Date/Time
+// (its double only comes near most times: 01:45 lies a fraction of a microsecond
+// off, and still equals 01:45:00.0000000). -1, 0 or 1 as ticks comes before, at
+// or after it; 2 when jetDate is NaN.
 int compareExtDate(std::int64_t ticks, double jetDate);
 
 // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}" in upper case, from the 16 bytes as Jet

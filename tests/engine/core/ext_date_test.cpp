@@ -98,7 +98,9 @@ TEST(ExtDate, TextShowsTheFractionOnlyWhenThere) {
     for (const Case& c : cases) EXPECT_EQ(text(c.ticks), c.text) << c.ticks;
 }
 
-TEST(ExtDate, OrdersExactlyAgainstJetDates) {
+// A Date/Time is taken to the millisecond, its accuracy: its double lies near the
+// time it stands for, not on it.
+TEST(ExtDate, OrdersAgainstJetDatesToTheMillisecond) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     const std::int64_t zero = at(engine::kDayZero);
@@ -122,15 +124,23 @@ TEST(ExtDate, OrdersExactlyAgainstJetDates) {
         {"1899-12-29 00:00 and -1.25", at(engine::kDayZero - days{1}), -1.25, -1},
         {"1899-12-29 06:00:00.0000001 and -1.25", at(engine::kDayZero - days{1}, 21600, 1), -1.25, 1},
         {"1899-12-28 23:00 and -1.25", at(engine::kDayZero - days{2}, 82800), -1.25, -1},
-        // The double nearest a third of a day lies below 08:00:00.
-        {"08:00 and the double of 1/3", at(engine::kDayZero, 28800), 1.0 / 3.0, 1},
+        // The doubles nearest 08:00 and 01:45 lie below and above them.
+        {"08:00 and the double of 1/3", at(engine::kDayZero, 28800), 1.0 / 3.0, 0},
+        {"a tick past 08:00 and the double of 1/3", at(engine::kDayZero, 28800) + 1, 1.0 / 3.0, 1},
         {"a tick before 08:00 and the double of 1/3", at(engine::kDayZero, 28800) - 1, 1.0 / 3.0, -1},
-        // Fractions far below one tick still order.
-        {"midnight and 1e-30", zero, 1e-30, -1},
+        {"2021-06-14 01:45 and its double", at(sys_days{year{2021} / 6 / 14}, 6300), 44361 + 6300 / 86400.0, 0},
+        {"01:45:00.001 and its double", at(sys_days{year{2021} / 6 / 14}, 6300, 10000),
+         44361 + 6300.001 / 86400.0, 0},
+        {"01:45:00.0009999 and 01:45:00.001", at(sys_days{year{2021} / 6 / 14}, 6300, 9999),
+         44361 + 6300.001 / 86400.0, -1},
+        // Fractions below half a millisecond are midnight.
+        {"midnight and 1e-30", zero, 1e-30, 0},
         {"a tick past midnight and 1e-30", zero + 1, 1e-30, 1},
         {"a tick past midnight and half a tick", zero + 1, 0.5 / 864e9, 1},
-        {"the smallest double above zero", zero, std::numeric_limits<double>::denorm_min(), -1},
-        {"the largest double below one", zero + kTicksPerDay - 1, std::nextafter(1.0, 0.0), -1},
+        {"the smallest double above zero", zero, std::numeric_limits<double>::denorm_min(), 0},
+        {"the day's last tick and the largest double below one", zero + kTicksPerDay - 1,
+         std::nextafter(1.0, 0.0), -1},
+        {"the next midnight and the largest double below one", zero + kTicksPerDay, std::nextafter(1.0, 0.0), 0},
         // Days far apart, ends of the range, numbers no date has.
         {"the first tick and Jet's first day", 0, -657434.0, -1},
         {"the last tick and 9999-12-31", engine::kLastExtTick, 2958465.0, 1},
@@ -138,6 +148,9 @@ TEST(ExtDate, OrdersExactlyAgainstJetDates) {
         {"anything and +infinity", noon, inf, -1},
         {"anything and -infinity", noon, -inf, 1},
         {"anything and 1e300", zero, 1e300, -1},
+        {"anything and -1e300", zero, -1e300, 1},
+        {"the first tick and the day before it", 0, -693594.0, 1},
+        {"the first tick and 0001-01-01", 0, -693593.0, 0},
         {"anything and NaN", noon, nan, 2},
     };
     for (const Case& c : cases) EXPECT_EQ(engine::compareExtDate(c.ticks, c.jet), c.order) << c.what;

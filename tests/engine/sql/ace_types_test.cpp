@@ -162,6 +162,10 @@ TEST(ExtendedDate, ComparesInTimeOrderToTheTick) {
         {u"Ext = #2021-06-14 12:45#", at(kQuarterTo1), true},
         {u"Ext = #6/14/2021 12:45:00 PM#", at(kQuarterTo1), true},
         {u"Ext = #2021-06-14 12:45#", at(kQuarterTo1 + 1), false},
+        // A Date/Time's double lies near 01:45, not on it: taken to the millisecond.
+        {u"Ext = #2021-06-14 01:45#", at(ticks(kDay, 6300)), true},
+        {u"Ext = #2021-06-14 01:45#", at(ticks(kDay, 6300, 1)), false},
+        {u"Ext > #2021-06-14 01:45#", at(ticks(kDay, 6300, 1)), true},
         {u"Ext > #2021-06-14 12:45#", at(kQuarterTo1 + 1), true},
         {u"Ext < #2021-06-14 12:45#", at(kQuarterTo1 - 1), true},
         {u"Ext >= #2021-06-14 12:45#", at(kQuarterTo1 - 1), false},
