@@ -9,7 +9,7 @@
 #include <QPalette>
 
 #include "catalogue/catalogue.h"
-#include "design.h"
+#include "form_layout.h"
 #include "toolkit/toolkit.h"
 #include "window_icon.h"
 
@@ -39,7 +39,7 @@ frmExport::~frmExport() {
 }
 
 void frmExport::createControls() {
-    design::Layout layout(QGuiApplication::primaryScreen());
+    form_layout::Layout layout(QGuiApplication::primaryScreen());
     // In the window's order, which is also the order of its children.
     cmdClear = layout.place(new toolkit::CommandButton(this), "cmdClear");
     txtWorkSheetName = layout.place(new toolkit::TextBox(this), "txtWorkSheetName");

@@ -4,7 +4,9 @@
 //   numbers that are Single/Double: "f:"/"d:" + little-endian IEEE bytes in hex
 //   Text/Memo: "u:" + UTF-16LE bytes in hex;  Binary/OLE: "b:" + bytes in hex
 //   Date/Time: milliseconds since 1970 (mdb-reader rounds to the millisecond)
-//   Currency, Decimal, GUID: the reader's own text;  others as JSON values
+//   Large Number: its decimal digits as text (JSON numbers lose them past 2^53)
+//   Currency, Decimal, GUID, Date/Time Extended: the reader's own text
+//   ("YYYY.MM.DD HH:MM:SS.nnnnnnnnn" for Date/Time Extended);  others as JSON values
 // --summary prints row counts and a digest of each table instead of rows.
 // --fingerprint prints, per column, a 32-bit fingerprint of its values in row
 // order (for tables too big to print): token = the value's form above as text
@@ -13,6 +15,10 @@
 import { readFileSync } from "node:fs";
 import { createHash } from "node:crypto";
 import MDBReader from "mdb-reader";
+
+// mdb-reader takes a Date/Time Extended value's year from the local time of
+// day but its month and day from UTC; in UTC they agree.
+process.env.TZ = "UTC";
 
 const args = process.argv.slice(2);
 const file = args[0];
@@ -48,6 +54,8 @@ function encode(value, type) {
       return "b:" + Buffer.from(value).toString("hex");
     case "datetime":
       return value.getTime();
+    case "bigint":
+      return value.toString();
     default:
       return value;
   }

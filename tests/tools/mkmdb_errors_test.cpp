@@ -94,6 +94,9 @@ std::vector<BadCase> badCases() {
          R"({"tables":[{"name":"T","columns":[{"name":"V","type":"Currency"}],"rows":[[922337203685478]]}]})",
          {"column \"V\", row 1", "too large for Currency"}},
         {"invalid JSON", "{\"tables\": [\n  {\"name\": \"T\",}\n]}", {"not valid JSON", "line 2, column 16"}},
+        {"number past a double",
+         R"({"tables":[{"name":"T","columns":[{"name":"D","type":"Double"}],"rows":[[-1e400]]}]})",
+         {"not valid JSON", "number overflow parsing '-1e400'"}},
         {"unknown property", R"({"tabels":[]})", {"unknown property \"tabels\""}},
     };
 }

@@ -1,8 +1,11 @@
-// Random tables (fixed seeds), in Jet 4 and Jet 3: random column mixes, sizes
-// and Nulls, so row layouts (Jet 3 jump tables too), null masks, page breaks
-// and long-value placements meet in
-// combinations no hand-written case covers. mdb-reader must read back every
-// value exactly; mdbtools must agree on the numbers and booleans.
+// Random tables (fixed seeds), in Jet 4, Jet 3 and Access 2019 (with Large
+// Number and Date/Time Extended): random column mixes, sizes and Nulls, so row
+// layouts (Jet 3 jump tables too), null masks, page breaks and long-value
+// placements meet in combinations no hand-written case covers. mdb-reader must
+// read back every value exactly; mdbtools must agree on the numbers and
+// booleans (it shows neither Large Number nor Date/Time Extended values).
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <random>
 
@@ -15,7 +18,8 @@ using mkmdb::Type;
 
 constexpr Type kTypes[] = {Type::Boolean, Type::Byte,   Type::Integer,    Type::Long,  Type::Currency,
                            Type::Single,  Type::Double, Type::Date,       Type::Binary, Type::Text,
-                           Type::LongBinary, Type::Memo, Type::Guid,      Type::Decimal};
+                           Type::LongBinary, Type::Memo, Type::Guid,      Type::Decimal,
+                           Type::LargeNumber, Type::DateTimeExtended};
 
 std::string hexOf(const void* data, std::size_t n) { return b(std::string_view(static_cast<const char*>(data), n)).substr(2); }
 
@@ -28,14 +32,17 @@ struct Cell {
 
 class Generator {
 public:
-    Generator(unsigned seed, mkmdb::Version version) : rng_(seed), jet3_(version == mkmdb::Version::Jet3) {}
+    Generator(unsigned seed, mkmdb::Version version)
+        : rng_(seed), jet3_(version == mkmdb::Version::Jet3), ace2019_(version == mkmdb::Version::Ace2019) {}
 
     int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     std::int64_t pick64(std::int64_t lo, std::int64_t hi) { return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng_); }
 
     mkmdb::Column column(int index) {
-        // Jet 3 has no Decimal (the last type).
-        mkmdb::Column c{"Campo " + std::to_string(index) + (index % 4 == 0 ? " è" : ""), kTypes[pick(0, jet3_ ? 12 : 13)], {}};
+        // Jet 3 has no Decimal, only Access 2019 has the last two.
+        const int last = jet3_ ? 12 : ace2019_ ? 15 : 13;
+        mkmdb::Column c{"Campo " + std::to_string(index) + (index % 4 == 0 ? " è" : ""),
+                        kTypes[pick(0, last)], {}};
         if (c.type == Type::Text) c.options = {.size = pick(1, 255), .compressed = pick(0, 3) != 0};
         if (c.type == Type::Binary) c.options.size = pick(1, 255);
         if (c.type == Type::Memo) c.options.compressed = pick(0, 3) != 0;
@@ -152,6 +159,22 @@ public:
                 if (d.negative && d.mantissa != 0) s = "-" + s;
                 return {d, s, s};
             }
+            case Type::LargeNumber: {
+                std::int64_t v = pick64(INT64_MIN, INT64_MAX);
+                return {v, std::to_string(v), ""};
+            }
+            case Type::DateTimeExtended: {
+                using namespace std::chrono;
+                const int days = pick(0, 3652058), second = pick(0, 86399), ticks = pick(0, 9999999);
+                const year_month_day date{sys_days{year{1} / January / 1} + std::chrono::days{days}};
+                mkmdb::DateTimeExtended v{static_cast<int>(date.year()), static_cast<int>(unsigned{date.month()}),
+                                          static_cast<int>(unsigned{date.day()}), second / 3600, second / 60 % 60,
+                                          second % 60, ticks};
+                char text[40];
+                std::snprintf(text, sizeof text, "%04d.%02d.%02d %02d:%02d:%02d.%07d00", v.year, v.month,
+                              v.day, v.hour, v.minute, v.second, v.ticks);
+                return {v, text, ""};
+            }
         }
         return {};
     }
@@ -159,6 +182,7 @@ public:
 private:
     std::mt19937 rng_;
     bool jet3_;
+    bool ace2019_;
 };
 
 class MkmdbRandom : public ::testing::TestWithParam<mkmdb::Version> {};
@@ -224,7 +248,12 @@ TEST_P(MkmdbRandom, RandomTablesReadBackExactly) {
     EXPECT_GE(written, 10) << "too few random tables fitted Jet's row limit to be checked";
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, MkmdbRandom, ::testing::Values(mkmdb::Version::Jet4, mkmdb::Version::Jet3),
-                         [](const auto& info) { return info.param == mkmdb::Version::Jet3 ? "Jet3" : "Jet4"; });
+INSTANTIATE_TEST_SUITE_P(Versions, MkmdbRandom,
+                         ::testing::Values(mkmdb::Version::Jet4, mkmdb::Version::Jet3, mkmdb::Version::Ace2019),
+                         [](const auto& info) {
+                             return info.param == mkmdb::Version::Jet3   ? "Jet3"
+                                    : info.param == mkmdb::Version::Jet4 ? "Jet4"
+                                                                         : "Ace2019";
+                         });
 
 }  // namespace

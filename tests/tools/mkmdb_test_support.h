@@ -39,7 +39,8 @@ bool haveReaders();
 // mdb-reader's view of a database (see tests/node/dump.mjs for the value forms).
 mkmdb::Json readerDump(const std::filesystem::path& db, const std::string& extraArgs = "");
 // mdbtools' view of a table through mdb-json: one object per row. mdb-json
-// leaves out Null and empty values.
+// leaves out Null and empty values, and values of types it cannot show
+// (Large Number, Date/Time Extended), of which it warns.
 std::vector<mkmdb::Json> mdbJsonRows(const std::filesystem::path& db, const std::string& table);
 
 // A scalar as text: numbers as written, strings as they are, "null", "true".

@@ -7,77 +7,41 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 #include <cstdio>
 #include <string>
 
 #include "engine/engine.h"
-#include "front/executor.h"
-#include "jet/jet.h"
-#include "sql/sql.h"
 
 namespace {
 
-void putField(std::string& line, const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    if (utf8.contains(',') || utf8.contains('"') || utf8.contains('\n') || utf8.contains('\r')) {
-        line += '"';
-        for (char c : utf8) {
-            if (c == '"') line += '"';
-            line += c;
-        }
-        line += '"';
-    } else {
-        line.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-    }
-}
-
-QString csvText(const engine::Value& v) {
-    switch (v.type) {
-        case engine::Type::Null:
-            return {};
-        case engine::Type::Text:
-        case engine::Type::Memo:
-            return QString::fromStdU16String(v.text);
-        case engine::Type::Binary:
-        case engine::Type::LongBinary:
-            return v.bytes.empty() ? QString()
-                                   : QStringLiteral("0x") + QString::fromLatin1(
-                                         QByteArray::fromStdString(v.bytes).toHex());
-        default:
-            return QString::fromStdU16String(sql::textForm(v));
-    }
-}
-
-void printCsv(const QString& databasePath, const QString& statement) {
-    auto db = jet::Database::open(QFile::encodeName(databasePath).toStdString());
+// One CSV line, fields quoted when they hold a comma, a quote or a line break.
+void printCsvLine(const QStringList& fields) {
     std::string line;
-    auto endLine = [&line] {
-        line += "\r\n";
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        line.clear();
-    };
-    engine::runSelect(
-        *db, statement,
-        [&](const std::vector<engine::Column>& columns) {
-            for (std::size_t i = 0; i < columns.size(); ++i) {
-                if (i) line += ',';
-                putField(line, QString::fromStdU16String(columns[i].name));
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i) line += ',';
+        const QByteArray utf8 = fields[i].toUtf8();
+        if (utf8.contains(',') || utf8.contains('"') || utf8.contains('\n') ||
+            utf8.contains('\r')) {
+            line += '"';
+            for (char c : utf8) {
+                if (c == '"') line += '"';
+                line += c;
             }
-            endLine();
-        },
-        [&](const engine::Row& row) {
-            for (std::size_t i = 0; i < row.size(); ++i) {
-                if (i) line += ',';
-                putField(line, csvText(row[i]));
-            }
-            endLine();
-        });
+            line += '"';
+        } else {
+            line.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+        }
+    }
+    line += "\r\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The usage line names the program, not the path it was started by.
+    char name[] = "jetsql";
+    if (argc > 0) argv[0] = name;
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -122,13 +86,7 @@ int main(int argc, char** argv) {
     const QString& databasePath = args[0];
     const QString& statement = args[1];
     try {
-        if (sql::parse(statement.toStdU16String()).into) {
-            auto db = engine::createEngine()->openDatabase(databasePath);
-            db->execute(statement);
-            db->close();
-        } else {
-            printCsv(databasePath, statement);
-        }
+        engine::runStatement(databasePath, statement, printCsvLine, printCsvLine);
     } catch (const converti::Error& e) {
         std::fprintf(stderr, "Error %d: %s\n", e.number(), e.description().toUtf8().constData());
         return 1;

@@ -10,6 +10,7 @@
 
 #include "exact_json.h"
 #include "mkmdb.h"
+#include "mkmdb_internal.h"
 
 namespace mkmdb {
 
@@ -27,6 +28,8 @@ constexpr TypeName kTypeNames[] = {
     {"datetime", Type::Date},   {"binary", Type::Binary},      {"text", Type::Text},
     {"longbinary", Type::LongBinary}, {"ole", Type::LongBinary}, {"memo", Type::Memo},
     {"guid", Type::Guid},       {"replicationid", Type::Guid}, {"decimal", Type::Decimal},
+    {"largenumber", Type::LargeNumber}, {"bigint", Type::LargeNumber},
+    {"datetimeextended", Type::DateTimeExtended},
 };
 
 std::string lower(std::string s) {
@@ -74,7 +77,7 @@ Type typeFrom(const Json& v, const std::string& table, const std::string& column
     throw Error(table, column, 0,
                 "unknown type \"" + written +
                     "\" (known: Boolean, Byte, Integer, Long, Currency, Single, Double, Date, Binary, Text, "
-                    "LongBinary/OLE, Memo, Guid, Decimal)");
+                    "LongBinary/OLE, Memo, Guid, Decimal, LargeNumber/BigInt, DateTimeExtended)");
 }
 
 Column columnFrom(const Json& c, const std::string& table, std::size_t index) {
@@ -105,21 +108,15 @@ Column columnFrom(const Json& c, const std::string& table, std::size_t index) {
 
 std::string hexBytes(const std::string& hex, const std::string& table, const std::string& column,
                      std::uint64_t row) {
-    auto digit = [](char c) {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        return -1;
-    };
     std::string out;
     std::string digits;
     for (char c : hex)
         if (c != ' ') digits.push_back(c);
     if (digits.size() % 2 != 0) throw Error(table, column, row, "hex bytes need an even number of digits");
     for (std::size_t i = 0; i < digits.size(); i += 2) {
-        int hi = digit(digits[i]), lo = digit(digits[i + 1]);
-        if (hi < 0 || lo < 0) throw Error(table, column, row, "not a hex digit in \"" + hex + "\"");
-        out.push_back(static_cast<char>(hi * 16 + lo));
+        std::optional<std::uint8_t> byte = detail::hexByte(std::string_view(digits).substr(i, 2));
+        if (!byte) throw Error(table, column, row, "not a hex digit in \"" + hex + "\"");
+        out.push_back(static_cast<char>(*byte));
     }
     return out;
 }
@@ -147,8 +144,11 @@ Value valueFrom(const Json& v, const Column& col, const std::string& table, std:
     if (v.is_boolean()) return v.get<bool>();
     if (v.is_string()) return v.get<std::string>();
     if (isNumber(v)) {
-        // Currency and Decimal take the number's digits as written.
-        if (col.type == Type::Currency || col.type == Type::Decimal) return numberText(v);
+        // Currency and Decimal take the number's digits as written; so does
+        // Large Number past 64 bits, to be refused with them.
+        if (col.type == Type::Currency || col.type == Type::Decimal ||
+            (col.type == Type::LargeNumber && !fitsInt64(v)))
+            return numberText(v);
         if (fitsInt64(v)) return v.get<std::int64_t>();
         return std::strtod(numberText(v).c_str(), nullptr);
     }
@@ -204,6 +204,15 @@ void tableFrom(Database& db, const Json& t, std::size_t index) {
     for (const Json& r : *rows) table.addRow(rowFrom(r, cols, tableName, ++number));
 }
 
+Version versionFrom(const Json& v) {
+    static constexpr Version kVersions[] = {Version::Jet3,    Version::Jet4,    Version::Ace2007,
+                                            Version::Ace2010, Version::Ace2016, Version::Ace2019};
+    for (Version known : kVersions)
+        if (fitsInt64(v) && v.get<std::int64_t>() == static_cast<std::int64_t>(known)) return known;
+    throw Error(
+        "\"version\" must be 3 (Access 97), 4 (Access 2000-2003), 2007, 2010, 2016 or 2019 (Access 2007-2019)");
+}
+
 // nlohmann's message without its "[json.exception...] parse error at " tag.
 std::string jsonFault(const nlohmann::json::exception& e) {
     std::string reason = e.what();
@@ -230,9 +239,7 @@ Database parseDescription(std::string_view text) {
             if (!v.is_string()) throw Error("\"password\" must be text");
             db.setPassword(v.get<std::string>());
         } else if (key == "version") {
-            if (!v.is_number_integer() || (v != 3 && v != 4))
-                throw Error("\"version\" must be 3 (Access 97) or 4 (Access 2000-2003)");
-            db.setVersion(v == 3 ? Version::Jet3 : Version::Jet4);
+            db.setVersion(versionFrom(v));
         } else if (key == "created") {
             if (!v.is_string()) throw Error("\"created\" must be a date as text");
             try {

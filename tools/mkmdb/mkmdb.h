@@ -1,7 +1,8 @@
 #pragma once
-// mkmdb writes new Jet 4 databases (Access 2000-2003 ".mdb" files; Jet 3,
-// Access 97, on request) from a description of their tables and rows, so that tests, benchmarks and examples
-// can have databases of known content. Plain C++20, no Qt.
+// mkmdb writes new Access databases: Access 2000-2003 (Jet 4, the default) or
+// Access 97 (Jet 3) ".mdb" files, or Access 2007-2019 (ACE) ".accdb" files,
+// from a description of their tables and rows, so that tests, benchmarks and
+// examples can have databases of known content. Plain C++20, no Qt.
 //
 //   mkmdb::Database db;
 //   auto& t = db.addTable("Clienti", {{"ID", mkmdb::Type::Long, {.autoNumber = true}},
@@ -24,7 +25,7 @@
 
 namespace mkmdb {
 
-// Field type codes, the same numbers the engine's interface uses.
+// Field type codes, DAO's numbers, which the engine's interface uses too.
 enum class Type : std::int16_t {
     Boolean = 1,
     Byte = 2,
@@ -38,8 +39,10 @@ enum class Type : std::int16_t {
     Text = 10,
     LongBinary = 11,  // OLE Object
     Memo = 12,
-    Guid = 15,  // Replication ID
+    Guid = 15,         // Replication ID
+    LargeNumber = 16,  // DAO's BigInt: 8-byte signed integer; Access 2016 and later
     Decimal = 20,
+    DateTimeExtended = 26,  // 0001-01-01 to 9999-12-31, to 100 ns; Access 2019 and later
 };
 
 struct ColumnOptions {
@@ -67,6 +70,13 @@ struct Currency {
 struct DateTime {
     double days = 0;  // since 1899-12-30; the fraction is the time of day
 };
+// A Date/Time Extended value: a proleptic Gregorian date from 0001-01-01 to
+// 9999-12-31 and a time of day to 100 ns.
+struct DateTimeExtended {
+    int year = 1, month = 1, day = 1;
+    int hour = 0, minute = 0, second = 0;
+    std::int32_t ticks = 0;  // 100-nanosecond units past the second: 0..9999999
+};
 struct Guid {
     std::array<std::uint8_t, 16> bytes{};  // in the order stored on disk
 };
@@ -82,6 +92,9 @@ struct Decimal {
 //   Currency     Currency, integer (whole units), or text "-12.3456"
 //   Single/Double  double or integer
 //   Date         DateTime, double (days), or text "YYYY-MM-DD[ HH:MM:SS]"
+//   LargeNumber  any integer, or text "-9223372036854775808" (whole, in range)
+//   DateTimeExtended  DateTimeExtended, or text "YYYY-MM-DD[ HH:MM:SS[.fffffff]]"
+//                (1 to 7 fraction digits)
 //   Binary, LongBinary  Bytes
 //   Text, Memo   UTF-8 text or UTF-16 (std::u16string; may hold any code unit)
 //   Guid         Guid or text "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
@@ -89,7 +102,9 @@ struct Decimal {
 // Null is accepted by every type except Boolean.
 class Value {
 public:
-    enum class Kind { Null, Boolean, Integer, Number, Text, Text16, Bytes, Currency, DateTime, Guid, Decimal };
+    enum class Kind {
+        Null, Boolean, Integer, Number, Text, Text16, Bytes, Currency, DateTime, Guid, Decimal, DateTimeExtended
+    };
 
     Value() = default;
     Value(Null) {}
@@ -109,6 +124,7 @@ public:
     Value(DateTime d) : kind_(Kind::DateTime), number_(d.days) {}
     Value(Guid g) : kind_(Kind::Guid), guid_(g) {}
     Value(Decimal d) : kind_(Kind::Decimal), decimal_(d) {}
+    Value(DateTimeExtended d) : kind_(Kind::DateTimeExtended), dateTimeExtended_(d) {}
 
     Kind kind() const { return kind_; }
     bool isNull() const { return kind_ == Kind::Null; }
@@ -119,6 +135,7 @@ public:
     const std::u16string& text16() const { return text16_; }
     const Guid& guid() const { return guid_; }
     const Decimal& decimal() const { return decimal_; }
+    const DateTimeExtended& dateTimeExtended() const { return dateTimeExtended_; }
 
 private:
     Kind kind_ = Kind::Null;
@@ -128,6 +145,7 @@ private:
     std::u16string text16_;
     Guid guid_;
     Decimal decimal_;
+    DateTimeExtended dateTimeExtended_;
 };
 
 using Row = std::vector<Value>;
@@ -178,6 +196,11 @@ private:
 enum class Version {
     Jet3 = 3,  // Access 97: 2 kB pages, code page 1252 text, no Decimal
     Jet4 = 4,  // Access 2000-2003: 4 kB pages, Unicode text
+    // Access 2007-2019 (ACE): Jet 4's pages under an ACE header; no password.
+    Ace2007 = 2007,
+    Ace2010 = 2010,
+    Ace2016 = 2016,  // adds Large Number
+    Ace2019 = 2019,  // adds Date/Time Extended
 };
 
 class Database {
@@ -191,6 +214,8 @@ public:
     Version version() const { return version_; }
 
     // Up to 20 characters (Jet 3: code page 1252); empty means no password.
+    // Access 2007-2019 databases keep none in the header (Access encrypts the
+    // file instead): writing one with a password is refused.
     void setPassword(std::string password);
     const std::string& password() const { return password_; }
 
@@ -232,6 +257,7 @@ Database readDescription(const std::filesystem::path& path);
 // Helpers for values given as text, shared with the description reader.
 // Each throws std::invalid_argument with a short reason.
 DateTime parseDate(std::string_view text);
+DateTimeExtended parseDateTimeExtended(std::string_view text);
 Guid parseGuid(std::string_view text);
 Decimal parseDecimal(std::string_view text);
 std::u16string utf8ToUtf16(std::string_view text);

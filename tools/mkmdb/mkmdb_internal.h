@@ -1,7 +1,9 @@
 #pragma once
 // Parts of mkmdb shared between its source files; not for callers.
 
+#include <charconv>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +21,26 @@ constexpr std::size_t kHeaderPasswordChars = 20;
 void checkColumns(const std::string& table, const std::vector<Column>& columns);
 double defaultCreationDate();
 
+// A Date/Time Extended value as it is stored: days since 0001-01-01, seconds
+// since midnight, 100-ns units. Throws std::invalid_argument for a date or
+// time that does not exist or lies outside 0001-01-01..9999-12-31.
+struct DateTimeExtendedParts {
+    std::int64_t days = 0;
+    std::int64_t seconds = 0;
+    std::int64_t ticks = 0;
+};
+DateTimeExtendedParts dateTimeExtendedParts(const DateTimeExtended& value);
+
 namespace detail {
+
+// Two hex digits as a byte; nothing when the text is anything else.
+inline std::optional<std::uint8_t> hexByte(std::string_view two) {
+    std::uint8_t byte = 0;
+    const char* end = two.data() + two.size();
+    auto [stop, error] = std::from_chars(two.data(), end, byte, 16);
+    if (two.size() != 2 || error != std::errc() || stop != end) return std::nullopt;
+    return byte;
+}
 
 // Little-endian integers into pages and rows.
 inline void put16(std::uint8_t* p, std::uint32_t v) {
@@ -71,7 +92,7 @@ struct TableLayout {
 TableLayout layoutTable(const std::string& name, const std::vector<Column>& columns, bool system,
                         const jet::Format& format);
 
-// Jet 4 text bytes: the compressed form (0xFF 0xFE marker) when allowed and
+// Unicode text bytes (Jet 4, ACE): the compressed form (0xFF 0xFE marker) when allowed and
 // shorter, otherwise UTF-16LE. Throws std::invalid_argument for a text that
 // neither form can hold.
 void encodeText(std::u16string_view text, bool allowCompression, std::string& out);
@@ -88,7 +109,7 @@ public:
     virtual std::uint32_t storeChain(std::string_view payload) = 0;
 };
 
-// Encodes rows of one table in the Jet 4 row format.
+// Encodes rows of one table in the row format of the table's version.
 class RowEncoder {
 public:
     RowEncoder(const TableLayout& layout, LongValueStore& longValues, const jet::Format& format);

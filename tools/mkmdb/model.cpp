@@ -1,11 +1,18 @@
 // The description model: tables, columns and the checks made when a table is
 // added, plus the text forms of dates, GUIDs and decimals.
+#include <iconv.h>
+
 #include <algorithm>
+#include <bit>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <optional>
 
 #include "mkmdb.h"
 #include "mkmdb_internal.h"
@@ -72,6 +79,7 @@ void checkColumns(const std::string& table, const std::vector<Column>& columns) 
             case Type::Boolean: case Type::Byte: case Type::Integer: case Type::Long:
             case Type::Currency: case Type::Single: case Type::Double: case Type::Date:
             case Type::LongBinary: case Type::Memo: case Type::Guid:
+            case Type::LargeNumber: case Type::DateTimeExtended:
                 break;
             case Type::Text: case Type::Binary:
                 if (o.size < 0 || o.size > 255)
@@ -142,37 +150,50 @@ double defaultCreationDate() {
     return 25569.0 + static_cast<double>(now) / 86400.0;
 }
 
-std::u16string utf8ToUtf16(std::string_view s) {
-    std::u16string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        char32_t cp;
-        int extra;
-        if (c < 0x80) { cp = c; extra = 0; }
-        else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
-        else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
-        else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
-        else throw std::invalid_argument("bad UTF-8 lead byte at " + std::to_string(i));
-        for (int k = 1; k <= extra; ++k) {
-            if (i + k >= s.size()) throw std::invalid_argument("truncated UTF-8 sequence at " + std::to_string(i));
-            unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) throw std::invalid_argument("bad UTF-8 continuation at " + std::to_string(i + k));
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-        if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            throw std::invalid_argument("bad UTF-8 code point at " + std::to_string(i));
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-        i += 1 + extra;
+namespace {
+
+// glibc's iconv, one descriptor per thread. It refuses what is not UTF-8:
+// overlong forms, surrogates, code points past U+10FFFF, cut sequences.
+class Utf8Decoder {
+public:
+    Utf8Decoder()
+        : cd_(::iconv_open(std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE", "UTF-8")) {
+        if (cd_ == kFailed) throw std::runtime_error(std::string("iconv cannot decode UTF-8: ") + std::strerror(errno));
     }
-    return out;
+    ~Utf8Decoder() { ::iconv_close(cd_); }
+    Utf8Decoder(const Utf8Decoder&) = delete;
+    Utf8Decoder& operator=(const Utf8Decoder&) = delete;
+
+    std::u16string decode(std::string_view s) {
+        // No UTF-8 byte makes more than one UTF-16 unit.
+        std::u16string out(s.size(), u'\0');
+        char* in = const_cast<char*>(s.data());
+        std::size_t inLeft = s.size();
+        char* to = reinterpret_cast<char*>(out.data());
+        std::size_t toLeft = 2 * out.size();
+        ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        if (::iconv(cd_, &in, &inLeft, &to, &toLeft) == static_cast<std::size_t>(-1)) {
+            const std::string at = std::to_string(s.size() - inLeft);
+            if (errno == EINVAL) throw std::invalid_argument("truncated UTF-8 sequence at byte " + at);
+            throw std::invalid_argument("bad UTF-8 at byte " + at);
+        }
+        out.resize(out.size() - toLeft / 2);
+        return out;
+    }
+
+private:
+    static inline const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
+    iconv_t cd_;
+};
+
+}  // namespace
+
+std::u16string utf8ToUtf16(std::string_view s) {
+    // ASCII, most of what tests and benchmarks write, is the same units in both forms.
+    if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::u16string(s.begin(), s.end());
+    thread_local Utf8Decoder decoder;
+    return decoder.decode(s);
 }
 
 namespace {
@@ -194,45 +215,79 @@ bool eat(std::string_view& s, char c) {
     return true;
 }
 
-// Days from 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's method).
-long long daysFromCivil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
+}  // namespace
+
+namespace {
+
+// A date and time as written: "YYYY-MM-DD", then optionally a blank (or 'T')
+// and "HH:MM:SS", then, where fractions are taken, '.' and 1 to 7 digits.
+// Only the form is checked here.
+struct WrittenTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    std::int32_t ticks = 0;  // the fraction in 100-ns units
+};
+
+WrittenTime readWrittenTime(std::string_view s, bool fraction) {
+    const char* form = fraction ? "a date is written YYYY-MM-DD[ HH:MM:SS[.fffffff]]"
+                                : "a date is written YYYY-MM-DD[ HH:MM:SS]";
+    const char* timeForm = fraction ? "a time is written HH:MM:SS[.fffffff]" : "a time is written HH:MM:SS";
+    WrittenTime t;
+    if (!readInt(s, 4, t.year) || !eat(s, '-') || !readInt(s, 2, t.month) || !eat(s, '-') || !readInt(s, 2, t.day))
+        throw std::invalid_argument(form);
+    if (s.empty()) return t;
+    if (!eat(s, ' ') && !eat(s, 'T')) throw std::invalid_argument(form);
+    if (!readInt(s, 2, t.hour) || !eat(s, ':') || !readInt(s, 2, t.minute) || !eat(s, ':') ||
+        !readInt(s, 2, t.second))
+        throw std::invalid_argument(timeForm);
+    if (fraction && eat(s, '.')) {
+        std::size_t digits = 0;
+        while (digits < s.size() && std::isdigit(static_cast<unsigned char>(s[digits]))) ++digits;
+        if (digits < 1 || digits > 7 || digits != s.size())
+            throw std::invalid_argument("a fraction of a second has 1 to 7 digits");
+        for (std::size_t i = 0; i < 7; ++i) t.ticks = t.ticks * 10 + (i < digits ? s[i] - '0' : 0);
+        s = {};
+    }
+    if (!s.empty()) throw std::invalid_argument(timeForm);
+    return t;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+bool isTimeOfDay(int hour, int minute, int second) {
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
 }
 
 }  // namespace
 
 DateTime parseDate(std::string_view text) {
-    std::string_view s = text;
-    int y, mo, d, h = 0, mi = 0, sec = 0;
-    if (!readInt(s, 4, y) || !eat(s, '-') || !readInt(s, 2, mo) || !eat(s, '-') || !readInt(s, 2, d))
-        throw std::invalid_argument("a date is written YYYY-MM-DD[ HH:MM:SS]");
-    if (!s.empty()) {
-        if (!eat(s, ' ') && !eat(s, 'T')) throw std::invalid_argument("a date is written YYYY-MM-DD[ HH:MM:SS]");
-        if (!readInt(s, 2, h) || !eat(s, ':') || !readInt(s, 2, mi) || !eat(s, ':') || !readInt(s, 2, sec) ||
-            !s.empty())
-            throw std::invalid_argument("a time is written HH:MM:SS");
-    }
-    static constexpr int kMonthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    if (y < 100 || mo < 1 || mo > 12 || d < 1 || d > kMonthDays[mo - 1] || (mo == 2 && d == 29 && !leap))
-        throw std::invalid_argument("no such date (years 100..9999)");
-    if (h > 23 || mi > 59 || sec > 59) throw std::invalid_argument("no such time of day");
-    long long day = daysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)) + 25569;
-    double time = (h * 3600 + mi * 60 + sec) / 86400.0;
+    const WrittenTime t = readWrittenTime(text, false);
+    using namespace std::chrono;
+    const year_month_day date{year{t.year}, month{static_cast<unsigned>(t.month)}, day{static_cast<unsigned>(t.day)}};
+    if (t.year < 100 || !date.ok()) throw std::invalid_argument("no such date (years 100..9999)");
+    if (!isTimeOfDay(t.hour, t.minute, t.second)) throw std::invalid_argument("no such time of day");
+    constexpr sys_days kJetDayZero = year{1899} / December / 30;
+    const long long day = (sys_days{date} - kJetDayZero).count();
+    double time = (t.hour * 3600 + t.minute * 60 + t.second) / 86400.0;
     // Jet keeps the time as a positive fraction even before 1899-12-30.
     return DateTime{day >= 0 ? static_cast<double>(day) + time : static_cast<double>(day) - time};
+}
+
+DateTimeExtended parseDateTimeExtended(std::string_view text) {
+    const WrittenTime t = readWrittenTime(text, true);
+    DateTimeExtended d{t.year, t.month, t.day, t.hour, t.minute, t.second, t.ticks};
+    dateTimeExtendedParts(d);  // throws for a date or time that does not exist
+    return d;
+}
+
+DateTimeExtendedParts dateTimeExtendedParts(const DateTimeExtended& v) {
+    using namespace std::chrono;
+    if (v.year < 1 || v.year > 9999 || v.month < 1 || v.month > 12 || v.day < 1 || v.day > 31)
+        throw std::invalid_argument("no such date (0001-01-01 to 9999-12-31)");
+    const year_month_day date{year{v.year}, month{static_cast<unsigned>(v.month)}, day{static_cast<unsigned>(v.day)}};
+    if (!date.ok()) throw std::invalid_argument("no such date (0001-01-01 to 9999-12-31)");
+    if (!isTimeOfDay(v.hour, v.minute, v.second)) throw std::invalid_argument("no such time of day");
+    if (v.ticks < 0 || v.ticks > 9'999'999)
+        throw std::invalid_argument("the fraction of a second is 0..9999999 (100 ns each)");
+    constexpr sys_days kDayOne = year{1} / January / 1;
+    return {(sys_days{date} - kDayOne).count(), v.hour * 3600 + v.minute * 60 + v.second, v.ticks};
 }
 
 Guid parseGuid(std::string_view text) {
@@ -246,9 +301,9 @@ Guid parseGuid(std::string_view text) {
     for (std::size_t i = 0; i < s.size();) {
         if (s[i] == '-') { ++i; continue; }
         if (i + 1 >= s.size() || n == 16) throw std::invalid_argument("a GUID has 32 hex digits");
-        int hi = hexDigit(s[i]), lo = hexDigit(s[i + 1]);
-        if (hi < 0 || lo < 0) throw std::invalid_argument("a GUID has 32 hex digits");
-        raw[n++] = static_cast<std::uint8_t>(hi * 16 + lo);
+        std::optional<std::uint8_t> byte = detail::hexByte(s.substr(i, 2));
+        if (!byte) throw std::invalid_argument("a GUID has 32 hex digits");
+        raw[n++] = *byte;
         i += 2;
     }
     if (n != 16) throw std::invalid_argument("a GUID has 32 hex digits");

@@ -4,6 +4,7 @@
 // one byte each, with a jump table for rows past 256 bytes.
 #include <algorithm>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -41,6 +42,9 @@ TypeInfo typeInfo(Type t) {
         case Type::Memo: return {0x0C, false, 0};
         case Type::Guid: return {0x0F, true, 16};
         case Type::Decimal: return {jet::kColumnTypeNumeric, true, 17};
+        case Type::LargeNumber: return {jet::kColumnTypeLargeNumber, true, 8};
+        case Type::DateTimeExtended:
+            return {jet::kColumnTypeDateTimeExtended, true, static_cast<std::uint16_t>(jet::kDateTimeExtendedSize)};
     }
     return {0, false, 0};
 }
@@ -63,6 +67,12 @@ TableLayout layoutTable(const std::string& name, const std::vector<Column>& colu
         const Column& src = columns[i];
         if (src.type == Type::Decimal && format.version == 3)
             throw Error(name, src.name, 0, "Jet 3 (Access 97) has no Decimal type");
+        if (src.type == Type::LargeNumber && !format.largeNumber)
+            throw Error(name, src.name, 0,
+                        std::string("Large Number needs an Access 2016 or later database; this one is ") + format.name);
+        if (src.type == Type::DateTimeExtended && !format.dateTimeExtended)
+            throw Error(name, src.name, 0,
+                        std::string("Date/Time Extended needs an Access 2019 database; this one is ") + format.name);
         ColumnLayout c;
         c.name = src.name;
         c.name16 = utf8ToUtf16(src.name);
@@ -236,6 +246,40 @@ Guid guidOf(const Value& v) {
     return fromText(v, "a GUID", parseGuid);
 }
 
+std::int64_t largeNumberOf(const Value& v) {
+    if (v.kind() == Value::Kind::Integer) return v.integer();
+    if (v.kind() != Value::Kind::Text) throw std::invalid_argument("expects a whole number or its digits as text");
+    const std::string& s = v.text();
+    std::int64_t n = 0;
+    auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), n);
+    if (error == std::errc::result_out_of_range)
+        throw std::invalid_argument("\"" + s + "\" is outside -9223372036854775808..9223372036854775807");
+    if (error != std::errc() || end != s.data() + s.size())
+        throw std::invalid_argument("\"" + s + "\" is not a whole number");
+    return n;
+}
+
+// 19 digits of days since 0001-01-01, ':', 12 digits of seconds since
+// midnight, 7 digits of 100-ns units, then ":7" and a NUL (see jet_format.h).
+void putDateTimeExtended(const Value& v, std::uint8_t* at) {
+    DateTimeExtended d;
+    if (v.kind() == Value::Kind::DateTimeExtended) d = v.dateTimeExtended();
+    else if (v.kind() == Value::Kind::Text) d = fromText(v, "a date", parseDateTimeExtended);
+    else throw std::invalid_argument("expects a Date/Time Extended value or its text");
+    const DateTimeExtendedParts parts = dateTimeExtendedParts(d);
+    auto digits = [&at](std::int64_t n, std::size_t count) {
+        for (std::size_t i = count; i-- > 0; n /= 10) at[i] = static_cast<std::uint8_t>('0' + n % 10);
+        at += count;
+    };
+    digits(parts.days, jet::kDateTimeExtendedDayDigits);
+    *at++ = ':';
+    digits(parts.seconds, jet::kDateTimeExtendedSecondDigits);
+    digits(parts.ticks, jet::kDateTimeExtendedTickDigits);
+    *at++ = ':';
+    *at++ = '7';
+    *at = 0;
+}
+
 Decimal decimalOf(const Value& v) {
     if (v.kind() == Value::Kind::Decimal) return v.decimal();
     if (v.kind() == Value::Kind::Integer) {
@@ -294,6 +338,8 @@ void putFixed(const ColumnLayout& c, const Value& v, std::uint8_t* at) {
         }
         case Type::Guid: std::memcpy(at, guidOf(v).bytes.data(), 16); break;
         case Type::Decimal: putDecimal(c, decimalOf(v), at); break;
+        case Type::LargeNumber: put64(at, static_cast<std::uint64_t>(largeNumberOf(v))); break;
+        case Type::DateTimeExtended: putDateTimeExtended(v, at); break;
         default: throw std::invalid_argument("internal: not a fixed column");
     }
 }

@@ -1,4 +1,4 @@
-// Lays a database out in Jet 4 pages and writes them: the header page, table
+// Lays a database out in pages of its version and writes them: the header page, table
 // definitions, data and long-value pages, usage maps and the catalogue.
 //
 // Order of work: each user table gets its definition page(s) reserved, then its
@@ -21,19 +21,18 @@
 namespace mkmdb {
 
 using namespace detail;
-namespace fmt = jet;
 
 namespace {
 
-using Page = std::array<std::uint8_t, fmt::kMaxPageSize>;
+using Page = std::array<std::uint8_t, jet::kMaxPageSize>;
 
 std::uint32_t rowPointer(std::uint32_t page, std::uint32_t row) { return page << 8 | row; }
 
-// The output file, page by page, in any order.
-class PageFile {
+// Writes the output file page by page, in any order, and hands out page numbers.
+class PageWriter {
 public:
-    PageFile(int fd, const fmt::Format& format) : fd_(fd), format_(format) {}
-    const fmt::Format& format() const { return format_; }
+    PageWriter(int fd, const jet::Format& format) : fd_(fd), format_(format) {}
+    const jet::Format& format() const { return format_; }
     std::uint32_t allocate(std::uint32_t count = 1) {
         std::uint32_t first = next_;
         next_ += count;
@@ -59,7 +58,7 @@ public:
 
 private:
     int fd_;
-    const fmt::Format& format_;
+    const jet::Format& format_;
     std::uint32_t next_ = 0;
 };
 
@@ -67,12 +66,12 @@ private:
 // rows from the page end.
 class RowPage {
 public:
-    void start(std::uint32_t number, const std::uint8_t owner[4], const fmt::Format& format) {
+    void start(std::uint32_t number, const std::uint8_t owner[4], const jet::Format& format) {
         format_ = &format;
         page_.fill(0);
-        page_[0] = fmt::kPageData;
+        page_[0] = jet::kPageData;
         page_[1] = 0x01;
-        std::memcpy(&page_[fmt::kDataOwner], owner, 4);
+        std::memcpy(&page_[jet::kDataOwner], owner, 4);
         number_ = number;
         rows_ = 0;
         top_ = format.pageSize;
@@ -81,7 +80,7 @@ public:
     bool open() const { return open_; }
     std::uint32_t number() const { return number_; }
     bool fits(std::size_t size) const {
-        return open_ && rows_ < fmt::kMaxRowsPerPage && format_->dataRowOffsets + 2 * (rows_ + 1) + size <= top_;
+        return open_ && rows_ < jet::kMaxRowsPerPage && format_->dataRowOffsets + 2 * (rows_ + 1) + size <= top_;
     }
     std::size_t freeSpace() const { return top_ - format_->dataRowOffsets - 2 * rows_; }
     std::uint32_t add(std::string_view row) {
@@ -90,16 +89,16 @@ public:
         put16(&page_[format_->dataRowOffsets + 2 * rows_], static_cast<std::uint32_t>(top_));
         return rows_++;
     }
-    void flush(PageFile& file) {
-        put16(&page_[fmt::kDataFreeSpace], static_cast<std::uint32_t>(freeSpace()));
+    void flush(PageWriter& out) {
+        put16(&page_[jet::kDataFreeSpace], static_cast<std::uint32_t>(freeSpace()));
         put16(&page_[format_->dataRowCount], rows_);
-        file.write(number_, page_.data());
+        out.write(number_, page_.data());
         open_ = false;
     }
 
 private:
     Page page_{};
-    const fmt::Format* format_ = nullptr;
+    const jet::Format* format_ = nullptr;
     std::uint32_t number_ = 0;
     std::uint32_t rows_ = 0;
     std::size_t top_ = 0;
@@ -112,18 +111,18 @@ constexpr std::uint8_t kLvalOwner[4] = {'L', 'V', 'A', 'L'};
 // pages; remembers the pages for the usage maps.
 class TableWriter : public LongValueStore {
 public:
-    TableWriter(PageFile& file, const TableLayout& layout, std::uint32_t tdefPage,
+    TableWriter(PageWriter& out, const TableLayout& layout, std::uint32_t tdefPage,
                 std::size_t piece = 0)
-        : file_(file), encoder_(layout, *this, file.format()), piece_(piece) {
+        : out_(out), encoder_(layout, *this, out.format()), piece_(piece) {
         put32(owner_, tdefPage);
     }
 
     void add(const Row& row) {
         encoder_.encode(row, ++rows_, buffer_);
         if (!data_.fits(buffer_.size())) {
-            if (data_.open()) data_.flush(file_);
-            std::uint32_t page = file_.allocate();
-            data_.start(page, owner_, file_.format());
+            if (data_.open()) data_.flush(out_);
+            std::uint32_t page = out_.allocate();
+            data_.start(page, owner_, out_.format());
             dataPages.push_back(page);
         }
         data_.add(buffer_);
@@ -132,16 +131,16 @@ public:
     void finish() {
         if (data_.open()) {
             lastDataPageFree = data_.freeSpace();
-            data_.flush(file_);
+            data_.flush(out_);
         }
-        if (lval_.open()) lval_.flush(file_);
+        if (lval_.open()) lval_.flush(out_);
     }
 
     std::uint32_t storeSinglePage(std::string_view payload) override {
         if (!lval_.fits(payload.size())) {
-            if (lval_.open()) lval_.flush(file_);
-            std::uint32_t page = file_.allocate();
-            lval_.start(page, kLvalOwner, file_.format());
+            if (lval_.open()) lval_.flush(out_);
+            std::uint32_t page = out_.allocate();
+            lval_.start(page, kLvalOwner, out_.format());
             lvalPages.push_back(page);
         }
         return rowPointer(lval_.number(), lval_.add(payload));
@@ -150,10 +149,10 @@ public:
     std::uint32_t storeChain(std::string_view payload) override {
         // One record per page, the last one exactly as long as what is left:
         // readers stop at the value's length only between records.
-        const std::size_t whole = file_.format().lvalChunk();
+        const std::size_t whole = out_.format().lvalChunk();
         const std::size_t chunkSize = piece_ != 0 && piece_ < whole ? piece_ : whole;
         std::size_t chunks = (payload.size() + chunkSize - 1) / chunkSize;
-        std::uint32_t first = file_.allocate(static_cast<std::uint32_t>(chunks));
+        std::uint32_t first = out_.allocate(static_cast<std::uint32_t>(chunks));
         std::string record;
         RowPage page;
         for (std::size_t i = 0; i < chunks; ++i) {
@@ -161,9 +160,9 @@ public:
             record.clear();
             append32(record, i + 1 < chunks ? rowPointer(first + static_cast<std::uint32_t>(i) + 1, 0) : 0);
             record.append(chunk);
-            page.start(first + static_cast<std::uint32_t>(i), kLvalOwner, file_.format());
+            page.start(first + static_cast<std::uint32_t>(i), kLvalOwner, out_.format());
             page.add(record);
-            page.flush(file_);
+            page.flush(out_);
             lvalPages.push_back(first + static_cast<std::uint32_t>(i));
         }
         return rowPointer(first, 0);
@@ -178,7 +177,7 @@ public:
     std::size_t lastDataPageFree = 0;
 
 private:
-    PageFile& file_;
+    PageWriter& out_;
     RowEncoder encoder_;
     std::uint8_t owner_[4];
     RowPage data_;
@@ -191,8 +190,8 @@ private:
 // Usage-map records live as rows of map-holder data pages.
 class UsageMaps {
 public:
-    explicit UsageMaps(PageFile& file, std::uint32_t firstHolder) : file_(file) {
-        holder_.start(firstHolder, holderOwner_, file.format());
+    explicit UsageMaps(PageWriter& out, std::uint32_t firstHolder) : out_(out) {
+        holder_.start(firstHolder, holderOwner_, out.format());
     }
 
     // Returns the row pointer of a map record listing pages (sorted).
@@ -201,16 +200,16 @@ public:
         std::uint32_t lo = pages.empty() ? 0 : pages.front();
         std::uint32_t hi = pages.empty() ? 0 : pages.back();
         std::size_t inlineBytes = (hi - lo) / 8 + 1;
-        if (inlineBytes <= file_.format().pageSize * 3 / 4) {
-            record.push_back(static_cast<char>(fmt::kMapInline));
+        if (inlineBytes <= out_.format().pageSize * 3 / 4) {
+            record.push_back(static_cast<char>(jet::kMapInline));
             append32(record, lo);
             record.append(inlineBytes, '\0');
             for (std::uint32_t p : pages) record[5 + (p - lo) / 8] |= static_cast<char>(1u << ((p - lo) % 8));
         } else {
             // One usage-map page per kUsageMapPageBits pages of the file.
-            const std::size_t bits = file_.format().usageMapPageBits();
+            const std::size_t bits = out_.format().usageMapPageBits();
             std::size_t slots = hi / bits + 1;
-            record.push_back(static_cast<char>(fmt::kMapPages));
+            record.push_back(static_cast<char>(jet::kMapPages));
             std::size_t i = 0;
             for (std::size_t slot = 0; slot < slots; ++slot) {
                 Page page{};
@@ -225,24 +224,24 @@ public:
                     append32(record, 0);
                     continue;
                 }
-                page[0] = fmt::kPageUsageMap;
+                page[0] = jet::kPageUsageMap;
                 page[1] = 0x01;
-                std::uint32_t number = file_.allocate();
-                file_.write(number, page.data());
+                std::uint32_t number = out_.allocate();
+                out_.write(number, page.data());
                 append32(record, number);
             }
         }
         if (!holder_.fits(record.size())) {
-            holder_.flush(file_);
-            holder_.start(file_.allocate(), holderOwner_, file_.format());
+            holder_.flush(out_);
+            holder_.start(out_.allocate(), holderOwner_, out_.format());
         }
         return rowPointer(holder_.number(), holder_.add(record));
     }
 
-    void finish() { holder_.flush(file_); }
+    void finish() { holder_.flush(out_); }
 
 private:
-    PageFile& file_;
+    PageWriter& out_;
     RowPage holder_;
     // Access marks its map-holder page 1 as owned by page 1.
     const std::uint8_t holderOwner_[4] = {1, 0, 0, 0};
@@ -262,22 +261,22 @@ struct TableResult {
 
 // The definition as one byte stream; pages carry it from byte 8 on, after
 // their own 8-byte header (Jet page notes, "TDEF Pages").
-std::string tableDefinition(const TableLayout& t, const TableResult& r, const fmt::Format& f) {
+std::string tableDefinition(const TableLayout& t, const TableResult& r, const jet::Format& f) {
     auto set = [](std::uint8_t* at, std::size_t offset, std::size_t size, std::uint32_t v) {
-        if (offset == fmt::kNone) return;
+        if (offset == jet::kNone) return;
         if (size == 1) at[offset] = static_cast<std::uint8_t>(v);
         else if (size == 2) put16(at + offset, v);
         else put32(at + offset, v);
     };
     std::string d(f.tdefColumns, '\0');
     auto* h = reinterpret_cast<std::uint8_t*>(d.data());
-    h[0] = fmt::kPageTableDef;
+    h[0] = jet::kPageTableDef;
     h[1] = 0x01;
-    set(h, f.tdefVersionTag, 4, fmt::kTdefVersionTagValue);
+    set(h, f.tdefVersionTag, 4, jet::kTdefVersionTagValue);
     set(h, f.tdefRowCount, 4, static_cast<std::uint32_t>(r.rows));
     set(h, f.tdefAutoNumber, 4, r.hasAutoNumber ? static_cast<std::uint32_t>(r.nextAutoNumber) : 0);
     set(h, f.tdefAutoNumberFlag, 1, r.hasAutoNumber ? 1 : 0);
-    set(h, f.tdefTableType, 1, t.system ? fmt::kTableSystem : fmt::kTableUser);
+    set(h, f.tdefTableType, 1, t.system ? jet::kTableSystem : jet::kTableUser);
     auto columns = static_cast<std::uint32_t>(t.columns.size());
     set(h, f.tdefMaxCols, 2, columns);
     set(h, f.tdefVarCols, 2, t.varCount);
@@ -288,22 +287,24 @@ std::string tableDefinition(const TableLayout& t, const TableResult& r, const fm
     set(h, f.tdefFreePagesMap, 4, r.freeMap);
     for (const ColumnLayout& c : t.columns) {
         std::uint8_t e[32] = {};
-        e[fmt::kColType] = c.jetType;
-        set(e, f.colVersionTag, 4, fmt::kTdefVersionTagValue);
+        e[jet::kColType] = c.jetType;
+        set(e, f.colVersionTag, 4, jet::kTdefVersionTagValue);
         set(e, f.colNumber, 2, c.number);
         set(e, f.colVarIndex, 2, c.fixed ? 0 : c.varIndex);
         set(e, f.colRowNumber, 2, c.number);
         if (c.type == Type::Decimal) {
             set(e, f.colPrecision, 1, static_cast<std::uint32_t>(c.precision));
             set(e, f.colScale, 1, static_cast<std::uint32_t>(c.scale));
+        } else if (c.type == Type::DateTimeExtended) {
+            std::memcpy(e + f.colSortOrder, jet::kColDateTimeExtendedTag, 2);
         } else {
-            set(e, f.colSortOrder, 2, fmt::kSortGeneral);
+            set(e, f.colSortOrder, 2, jet::kSortGeneral);
         }
-        set(e, f.colCodePage, 2, fmt::kCodePage1252);
+        set(e, f.colCodePage, 2, jet::kCodePage1252);
         set(e, f.colFlags, 1,
-            (c.fixed ? fmt::kColFlagFixed : 0) | (c.nullable ? fmt::kColFlagNullable : 0) |
-                (c.autoNumber ? fmt::kColFlagAutoLong : 0));
-        set(e, f.colMiscFlags, 1, c.compressed ? fmt::kColMiscCompressed : 0);
+            (c.fixed ? jet::kColFlagFixed : 0) | (c.nullable ? jet::kColFlagNullable : 0) |
+                (c.autoNumber ? jet::kColFlagAutoLong : 0));
+        set(e, f.colMiscFlags, 1, c.compressed ? jet::kColMiscCompressed : 0);
         set(e, f.colFixedOffset, 2, c.fixed ? c.fixedOffset : 0);
         set(e, f.colLength, 2, c.length);
         d.append(reinterpret_cast<const char*>(e), f.colEntrySize);
@@ -332,38 +333,38 @@ std::string tableDefinition(const TableLayout& t, const TableResult& r, const fm
         append32(d, r.lvalMap);
     }
     append16(d, 0xFFFF);
-    put32(reinterpret_cast<std::uint8_t*>(d.data()) + fmt::kTdefLength, static_cast<std::uint32_t>(d.size()));
+    put32(reinterpret_cast<std::uint8_t*>(d.data()) + jet::kTdefLength, static_cast<std::uint32_t>(d.size()));
     return d;
 }
 
-std::size_t definitionPages(std::size_t bytes, const fmt::Format& f) {
+std::size_t definitionPages(std::size_t bytes, const jet::Format& f) {
     if (bytes <= f.pageSize) return 1;
     std::size_t rest = bytes - f.pageSize;
-    std::size_t perPage = f.pageSize - fmt::kTdefContinuationHeader;
+    std::size_t perPage = f.pageSize - jet::kTdefContinuationHeader;
     return 1 + (rest + perPage - 1) / perPage;
 }
 
-void writeDefinition(PageFile& file, const std::string& d, const std::vector<std::uint32_t>& pages) {
-    const fmt::Format& f = file.format();
+void writeDefinition(PageWriter& out, const std::string& d, const std::vector<std::uint32_t>& pages) {
+    const jet::Format& f = out.format();
     std::size_t at = 0;
     for (std::size_t i = 0; i < pages.size(); ++i) {
         Page page{};
-        std::size_t start = i == 0 ? 0 : fmt::kTdefContinuationHeader;
+        std::size_t start = i == 0 ? 0 : jet::kTdefContinuationHeader;
         std::size_t n = std::min(d.size() - at, f.pageSize - start);
         std::memcpy(page.data() + start, d.data() + at, n);
         at += n;
-        page[0] = fmt::kPageTableDef;
+        page[0] = jet::kPageTableDef;
         page[1] = 0x01;
         if (f.unicode) {
             // Free space minus 8, as Access records it.
             std::size_t used = start + n + 8;
-            put16(page.data() + fmt::kTdefFreeSpace, static_cast<std::uint32_t>(used < f.pageSize ? f.pageSize - used : 0));
+            put16(page.data() + jet::kTdefFreeSpace, static_cast<std::uint32_t>(used < f.pageSize ? f.pageSize - used : 0));
         } else {
-            page[fmt::kTdefFreeSpace] = 'V';
-            page[fmt::kTdefFreeSpace + 1] = 'C';
+            page[jet::kTdefFreeSpace] = 'V';
+            page[jet::kTdefFreeSpace + 1] = 'C';
         }
-        put32(page.data() + fmt::kTdefNextPage, i + 1 < pages.size() ? pages[i + 1] : 0);
-        file.write(pages[i], page.data());
+        put32(page.data() + jet::kTdefNextPage, i + 1 < pages.size() ? pages[i + 1] : 0);
+        out.write(pages[i], page.data());
     }
 }
 
@@ -451,18 +452,18 @@ void rc4(const std::uint8_t* key, std::size_t keyLength, std::uint8_t* data, std
     }
 }
 
-void writeHeader(PageFile& file, const Database& db, double created) {
-    const fmt::Format& f = file.format();
+void writeHeader(PageWriter& out, const Database& db, double created) {
+    const jet::Format& f = out.format();
     Page page{};
-    std::memcpy(page.data(), fmt::kHeaderMagic, sizeof fmt::kHeaderMagic);
-    page[fmt::kHeaderVersion] = f.versionByte;
+    std::memcpy(page.data(), f.headerMagic, jet::kHeaderMagicSize);
+    page[jet::kHeaderVersion] = f.versionByte;
     // Counters Access keeps at the start of the masked region; their meaning is unknown.
     static constexpr std::uint8_t kPreamble[] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,
                                                  0x03, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
-    std::memcpy(&page[fmt::kHeaderEncryptedStart], kPreamble, sizeof kPreamble);
-    put16(&page[fmt::kHeaderCodePage], fmt::kCodePage1252);
-    put32(&page[fmt::kHeaderDbKey], 0);
-    put16(&page[f.headerSortOrder], fmt::kSortGeneral);
+    std::memcpy(&page[jet::kHeaderEncryptedStart], kPreamble, sizeof kPreamble);
+    put16(&page[jet::kHeaderCodePage], jet::kCodePage1252);
+    put32(&page[jet::kHeaderDbKey], 0);
+    put16(&page[f.headerSortOrder], jet::kSortGeneral);
     std::string password;
     if (f.unicode) {
         // UCS-2, masked with the creation date's day number.
@@ -480,9 +481,9 @@ void writeHeader(PageFile& file, const Database& db, double created) {
         }
         password.resize(f.headerPasswordSize, '\0');
     }
-    std::memcpy(&page[fmt::kHeaderPassword], password.data(), password.size());
-    rc4(fmt::kHeaderRc4Key, sizeof fmt::kHeaderRc4Key, &page[fmt::kHeaderEncryptedStart], f.headerEncryptedSize);
-    file.write(0, page.data());
+    std::memcpy(&page[jet::kHeaderPassword], password.data(), password.size());
+    rc4(jet::kHeaderRc4Key, sizeof jet::kHeaderRc4Key, &page[jet::kHeaderEncryptedStart], f.headerEncryptedSize);
+    out.write(0, page.data());
 }
 
 struct PlannedTable {
@@ -491,10 +492,10 @@ struct PlannedTable {
     TableResult result;
 };
 
-std::vector<std::uint32_t> reserveDefinition(PageFile& file, const TableLayout& layout) {
-    std::size_t bytes = tableDefinition(layout, TableResult{}, file.format()).size();
+std::vector<std::uint32_t> reserveDefinition(PageWriter& out, const TableLayout& layout) {
+    std::size_t bytes = tableDefinition(layout, TableResult{}, out.format()).size();
     std::vector<std::uint32_t> pages;
-    for (std::size_t i = 0; i < definitionPages(bytes, file.format()); ++i) pages.push_back(file.allocate());
+    for (std::size_t i = 0; i < definitionPages(bytes, out.format()); ++i) pages.push_back(out.allocate());
     return pages;
 }
 
@@ -510,12 +511,12 @@ void collect(TableWriter& w, const TableLayout& layout, TableResult& r) {
 }
 
 // A user table: its definition pages reserved, then its rows streamed out.
-PlannedTable writeUserTable(PageFile& file, const Table& t, std::size_t longValuePiece) {
+PlannedTable writeUserTable(PageWriter& out, const Table& t, std::size_t longValuePiece) {
     checkColumns(t.name(), t.columns());
     PlannedTable p;
-    p.layout = layoutTable(t.name(), t.columns(), false, file.format());
-    p.tdefPages = reserveDefinition(file, p.layout);
-    TableWriter w(file, p.layout, p.tdefPages.front(), longValuePiece);
+    p.layout = layoutTable(t.name(), t.columns(), false, out.format());
+    p.tdefPages = reserveDefinition(out, p.layout);
+    TableWriter w(out, p.layout, p.tdefPages.front(), longValuePiece);
     for (const Row& row : t.rows()) w.add(row);
     if (t.generatedRows() > 0) {
         Row row(t.columns().size());
@@ -531,17 +532,17 @@ PlannedTable writeUserTable(PageFile& file, const Table& t, std::size_t longValu
 
 // MSysObjects, whose definition starts on its fixed page, then the other
 // system tables; returns their names in that order.
-std::vector<std::string> planSystemTables(PageFile& file, std::vector<PlannedTable>& tables) {
+std::vector<std::string> planSystemTables(PageWriter& out, std::vector<PlannedTable>& tables) {
     PlannedTable& objects = tables.emplace_back();
-    objects.layout = layoutTable("MSysObjects", msysObjectsColumns(), true, file.format());
-    objects.tdefPages = {fmt::kMSysObjectsPage};
-    std::size_t bytes = tableDefinition(objects.layout, {}, file.format()).size();
-    for (std::size_t i = 1; i < definitionPages(bytes, file.format()); ++i) objects.tdefPages.push_back(file.allocate());
+    objects.layout = layoutTable("MSysObjects", msysObjectsColumns(), true, out.format());
+    objects.tdefPages = {jet::kMSysObjectsPage};
+    std::size_t bytes = tableDefinition(objects.layout, {}, out.format()).size();
+    for (std::size_t i = 1; i < definitionPages(bytes, out.format()); ++i) objects.tdefPages.push_back(out.allocate());
     std::vector<std::string> names = {"MSysObjects"};
     for (const SystemTable& s : otherSystemTables()) {
         PlannedTable& p = tables.emplace_back();
-        p.layout = layoutTable(s.name, s.columns, true, file.format());
-        p.tdefPages = reserveDefinition(file, p.layout);
+        p.layout = layoutTable(s.name, s.columns, true, out.format());
+        p.tdefPages = reserveDefinition(out, p.layout);
         names.push_back(s.name);
     }
     return names;
@@ -550,36 +551,36 @@ std::vector<std::string> planSystemTables(PageFile& file, std::vector<PlannedTab
 // The catalogue's rows: containers, the database object, the system tables,
 // then the user tables. tables holds the user tables, then the system tables
 // named by systemNames, MSysObjects first.
-void writeCatalogue(PageFile& file, std::vector<PlannedTable>& tables, std::size_t userTables,
+void writeCatalogue(PageWriter& out, std::vector<PlannedTable>& tables, std::size_t userTables,
                     const std::vector<std::string>& systemNames, double created) {
     PlannedTable& objects = tables[userTables];
-    TableWriter w(file, objects.layout, fmt::kMSysObjectsPage);
-    const std::uint32_t sys = fmt::kObjectFlagSystem;
-    w.add(catalogueRow(fmt::kContainerTables, fmt::kContainerRoot, "Tables", fmt::kObjectContainer, created, sys));
-    w.add(catalogueRow(fmt::kContainerDatabases, fmt::kContainerRoot, "Databases", fmt::kObjectContainer, created,
+    TableWriter w(out, objects.layout, jet::kMSysObjectsPage);
+    const std::uint32_t sys = jet::kObjectFlagSystem;
+    w.add(catalogueRow(jet::kContainerTables, jet::kContainerRoot, "Tables", jet::kObjectContainer, created, sys));
+    w.add(catalogueRow(jet::kContainerDatabases, jet::kContainerRoot, "Databases", jet::kObjectContainer, created,
                        sys));
-    w.add(catalogueRow(fmt::kContainerRelationships, fmt::kContainerRoot, "Relationships", fmt::kObjectContainer,
+    w.add(catalogueRow(jet::kContainerRelationships, jet::kContainerRoot, "Relationships", jet::kObjectContainer,
                        created, sys));
-    w.add(catalogueRow(fmt::kMSysDbId, fmt::kContainerDatabases, "MSysDb", fmt::kObjectDatabase, created, sys));
+    w.add(catalogueRow(jet::kMSysDbId, jet::kContainerDatabases, "MSysDb", jet::kObjectDatabase, created, sys));
     for (std::size_t i = 0; i < systemNames.size(); ++i) {
         const PlannedTable& p = tables[userTables + i];
-        w.add(catalogueRow(static_cast<std::int32_t>(p.tdefPages.front()), fmt::kContainerTables, systemNames[i],
-                           fmt::kObjectTable, created, sys));
+        w.add(catalogueRow(static_cast<std::int32_t>(p.tdefPages.front()), jet::kContainerTables, systemNames[i],
+                           jet::kObjectTable, created, sys));
     }
     static const char* kOtherContainers[] = {"Forms", "Modules", "Reports", "Scripts"};
     for (std::int32_t i = 0; i < 4; ++i)
-        w.add(catalogueRow(INT32_MIN + i, fmt::kContainerRoot, kOtherContainers[i], fmt::kObjectContainer, created,
+        w.add(catalogueRow(INT32_MIN + i, jet::kContainerRoot, kOtherContainers[i], jet::kObjectContainer, created,
                            0));
     for (std::size_t i = 0; i < userTables; ++i)
-        w.add(catalogueRow(static_cast<std::int32_t>(tables[i].tdefPages.front()), fmt::kContainerTables,
-                           tables[i].layout.name, fmt::kObjectTable, created, 0));
+        w.add(catalogueRow(static_cast<std::int32_t>(tables[i].tdefPages.front()), jet::kContainerTables,
+                           tables[i].layout.name, jet::kObjectTable, created, 0));
     collect(w, objects.layout, objects.result);
 }
 
 // Each table's maps of its data pages, of those with room (only the last one
 // is not full) and of its long-value pages.
-void writeUsageMaps(PageFile& file, std::vector<PlannedTable>& tables) {
-    UsageMaps maps(file, 1);
+void writeUsageMaps(PageWriter& out, std::vector<PlannedTable>& tables) {
+    UsageMaps maps(out, 1);
     for (PlannedTable& p : tables) {
         TableResult& r = p.result;
         r.usedMap = maps.add(r.dataPages);
@@ -591,23 +592,38 @@ void writeUsageMaps(PageFile& file, std::vector<PlannedTable>& tables) {
     maps.finish();
 }
 
-WriteStats writePages(const Database& db, PageFile& file) {
+const jet::Format& formatOf(const Database& db) {
+    switch (db.version()) {
+        case Version::Jet3: return jet::kJet3;
+        case Version::Jet4: return jet::kJet4;
+        case Version::Ace2007: return jet::kAce2007;
+        case Version::Ace2010: return jet::kAce2010;
+        case Version::Ace2016: return jet::kAce2016;
+        case Version::Ace2019: return jet::kAce2019;
+    }
+    throw Error("unknown database version " + std::to_string(static_cast<int>(db.version())));
+}
+
+WriteStats writePages(const Database& db, PageWriter& out) {
+    if (!db.password().empty() && !out.format().passwordInHeader)
+        throw Error(std::string("an ") + out.format().name +
+                    " database cannot be given a password: Access encrypts such files, which mkmdb does not");
     const double created = db.creationDate() >= 0 ? db.creationDate() : defaultCreationDate();
-    file.allocate(3);  // header, first usage-map holder, MSysObjects definition
+    out.allocate(3);  // header, first usage-map holder, MSysObjects definition
 
     std::vector<PlannedTable> tables;
     tables.reserve(db.tables().size() + 4);
-    for (const Table& t : db.tables()) tables.push_back(writeUserTable(file, t, db.longValuePiece()));
+    for (const Table& t : db.tables()) tables.push_back(writeUserTable(out, t, db.longValuePiece()));
     const std::size_t userTables = tables.size();
-    std::vector<std::string> systemNames = planSystemTables(file, tables);
-    writeCatalogue(file, tables, userTables, systemNames, created);
-    writeUsageMaps(file, tables);
+    std::vector<std::string> systemNames = planSystemTables(out, tables);
+    writeCatalogue(out, tables, userTables, systemNames, created);
+    writeUsageMaps(out, tables);
     for (const PlannedTable& p : tables)
-        writeDefinition(file, tableDefinition(p.layout, p.result, file.format()), p.tdefPages);
-    writeHeader(file, db, created);
+        writeDefinition(out, tableDefinition(p.layout, p.result, out.format()), p.tdefPages);
+    writeHeader(out, db, created);
 
     WriteStats stats;
-    stats.pages = file.pageCount();
+    stats.pages = out.pageCount();
     for (std::size_t i = 0; i < userTables; ++i) {
         const TableResult& r = tables[i].result;
         stats.rows += r.rows;
@@ -629,9 +645,9 @@ WriteStats write(const Database& db, const std::filesystem::path& path) {
         ::unlink(temp.c_str());
     };
     try {
-        PageFile file(fd, db.version() == Version::Jet3 ? fmt::kJet3 : fmt::kJet4);
-        WriteStats stats = writePages(db, file);
-        off_t size = static_cast<off_t>(file.pageCount()) * static_cast<off_t>(file.format().pageSize);
+        PageWriter out(fd, formatOf(db));
+        WriteStats stats = writePages(db, out);
+        off_t size = static_cast<off_t>(out.pageCount()) * static_cast<off_t>(out.format().pageSize);
         if (::ftruncate(fd, size) != 0 || ::fchmod(fd, 0644) != 0)
             throw Error("cannot finish " + temp + ": " + std::strerror(errno));
         int closed = ::close(fd);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "core/conversions.h"
+#include "core/text_units.h"
 
 namespace engine {
 namespace {
@@ -139,10 +140,7 @@ std::u16string_view textFormOf(const Value& v, TextBuffer& out, std::u16string& 
             // As the dialect turns bytes into text: pairs of bytes are UTF-16LE units;
             // an odd last byte is dropped.
             large.resize(v.bytes.size() / 2);
-            for (std::size_t i = 0; i < large.size(); ++i)
-                large[i] =
-                    static_cast<char16_t>(static_cast<unsigned char>(v.bytes[2 * i]) |
-                                          static_cast<unsigned char>(v.bytes[2 * i + 1]) << 8);
+            unitsFromLe(reinterpret_cast<const std::uint8_t*>(v.bytes.data()), large.size(), large.data());
             return large;
         case Type::Null:
             break;

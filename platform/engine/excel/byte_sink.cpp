@@ -1,9 +1,23 @@
 #include "byte_sink.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace excel {
+
+void FreeChunk::operator()(std::uint8_t* p) const {
+    ::operator delete(p, std::align_val_t{kChunkSize});
+}
+
+Chunk allocateChunk() {
+    void* p = ::operator new(kChunkSize, std::align_val_t{kChunkSize});
+    // One 2 MB page instead of 512 small ones: fresh memory faults far less often.
+    ::madvise(p, kChunkSize, MADV_HUGEPAGE);
+    return Chunk(static_cast<std::uint8_t*>(p));
+}
 
 void ChunkedBuffer::write(const std::uint8_t* data, std::size_t size) {
     while (size > 0) {

@@ -37,9 +37,13 @@ public:
 // export's peak-memory bound relies on this).
 inline constexpr std::size_t kChunkBits = 21;
 inline constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
-using Chunk = std::unique_ptr<std::uint8_t[]>;
-// Uninitialised; throws std::bad_alloc.
-inline Chunk allocateChunk() { return std::make_unique_for_overwrite<std::uint8_t[]>(kChunkSize); }
+struct FreeChunk {
+    void operator()(std::uint8_t* p) const;
+};
+using Chunk = std::unique_ptr<std::uint8_t[], FreeChunk>;
+// Uninitialised and aligned to its size (through the aligned operator new);
+// throws std::bad_alloc.
+Chunk allocateChunk();
 
 // Keeps everything written, in chunks.
 class ChunkedBuffer final : public ByteSink {

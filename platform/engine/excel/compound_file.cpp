@@ -269,82 +269,76 @@ void raiseFileError(int error, const QString& displayPath, const QString& action
     }
 }
 
-struct CompoundOutput::Impl {
-    Impl(int fd, const QString& displayPath) : writer(fd, displayPath) {}
-    Writer writer;
-    const CompoundInput* copyFrom = nullptr;
-    std::unique_ptr<FILE, FileClose> file;
-    GPtr<GsfOutput> sink;
-    GPtr<GsfOutfile> ole;
-    GPtr<GsfOutput> stream;
-    std::optional<GsfSink> bytes;
-    bool finished = false;
+namespace {
+
+// The container being written: the stream "Workbook" open for its bytes, the
+// rest written by finish(). Destroyed without finish(), it closes quietly and
+// the file's content is undefined.
+class Output {
+public:
+    Output(int fd, const QString& displayPath, const CompoundInput* copyFrom)
+        : writer_(fd, displayPath), copyFrom_(copyFrom) {
+        file_.reset(writer_.open());
+        const QByteArray name = displayPath.toUtf8();
+        sink_.reset(gsf_output_stdio_new_FILE(name.constData(), file_.get(), TRUE));
+        if (!sink_) writer_.fail(nullptr);
+        ole_.reset(gsf_outfile_msole_new(sink_.get()));
+        if (!ole_) writer_.fail(sink_.get());
+        guint8 rootClass[16];
+        std::memcpy(rootClass, kExcelClsid, sizeof rootClass);
+        if (copyFrom) {
+            gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(copyFrom->impl().root), rootClass);
+        }
+        gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(ole_.get()), rootClass);
+        stream_.reset(gsf_outfile_new_child(ole_.get(), "Workbook", FALSE));
+        if (!stream_) writer_.fail(GSF_OUTPUT(ole_.get()));
+        bytes_.emplace(stream_.get(), writer_);
+    }
+    ~Output() {
+        if (finished_) return;
+        // Close quietly so nothing warns of unclosed outputs; the file is dropped.
+        for (GsfOutput* o : {stream_.get(), GSF_OUTPUT(ole_.get()), sink_.get()}) {
+            if (o && !gsf_output_is_closed(o)) gsf_output_close(o);
+        }
+    }
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+
+    ByteSink& workbook() { return *bytes_; }
+
+    // Ends the stream and writes the rest of the container.
+    void finish() {
+        bytes_->flush();
+        writer_.closeChecked(stream_.get());
+        if (copyFrom_) {
+            writer_.copyTree(copyFrom_->impl().root, ole_.get(), true);
+        } else {
+            writer_.writeSummaries(ole_.get());
+        }
+        writer_.closeChecked(GSF_OUTPUT(ole_.get()));  // closes the sink too
+        writer_.closeChecked(sink_.get());
+        if (std::fflush(file_.get()) != 0) writer_.fail(nullptr);
+        file_.reset();  // nothing is left to write; the caller closes the descriptor
+        finished_ = true;
+    }
+
+private:
+    Writer writer_;
+    const CompoundInput* copyFrom_;
+    std::unique_ptr<FILE, FileClose> file_;
+    GPtr<GsfOutput> sink_;
+    GPtr<GsfOutfile> ole_;
+    GPtr<GsfOutput> stream_;
+    std::optional<GsfSink> bytes_;
+    bool finished_ = false;
 };
 
-CompoundOutput::CompoundOutput(int fd, const QString& displayPath, const CompoundInput* copyFrom)
-    : impl_(std::make_unique<Impl>(fd, displayPath)) {
-    Impl& m = *impl_;
-    m.copyFrom = copyFrom;
-    m.file.reset(m.writer.open());
-    const QByteArray name = displayPath.toUtf8();
-    m.sink.reset(gsf_output_stdio_new_FILE(name.constData(), m.file.get(), TRUE));
-    if (!m.sink) m.writer.fail(nullptr);
-    m.ole.reset(gsf_outfile_msole_new(m.sink.get()));
-    if (!m.ole) m.writer.fail(m.sink.get());
-    guint8 rootClass[16];
-    std::memcpy(rootClass, kExcelClsid, sizeof rootClass);
-    if (copyFrom) {
-        gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(copyFrom->impl().root), rootClass);
-    }
-    gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(m.ole.get()), rootClass);
-    m.stream.reset(gsf_outfile_new_child(m.ole.get(), "Workbook", FALSE));
-    if (!m.stream) m.writer.fail(GSF_OUTPUT(m.ole.get()));
-    m.bytes.emplace(m.stream.get(), m.writer);
-}
-
-CompoundOutput::~CompoundOutput() {
-    Impl& m = *impl_;
-    if (m.finished) return;
-    // Close quietly so nothing warns of unclosed outputs; the file is dropped.
-    for (GsfOutput* o : {m.stream.get(), GSF_OUTPUT(m.ole.get()), m.sink.get()}) {
-        if (o && !gsf_output_is_closed(o)) gsf_output_close(o);
-    }
-}
-
-ByteSink& CompoundOutput::workbook() { return *impl_->bytes; }
-
-void CompoundOutput::patch(std::uint64_t at, const std::uint8_t* data, std::size_t size) {
-    Impl& m = *impl_;
-    m.bytes->flush();
-    GsfOutput* out = m.stream.get();
-    // libgsf keeps a stream's sectors in one run, so a seek inside it is a seek
-    // in the file; the close seeks back to the end by itself.
-    if (!gsf_output_seek(out, static_cast<gsf_off_t>(at), G_SEEK_SET) ||
-        !gsf_output_write(out, size, data) || !gsf_output_seek(out, 0, G_SEEK_END)) {
-        m.writer.fail(out);
-    }
-}
-
-void CompoundOutput::finish() {
-    Impl& m = *impl_;
-    m.bytes->flush();
-    m.writer.closeChecked(m.stream.get());
-    if (m.copyFrom) {
-        m.writer.copyTree(m.copyFrom->impl().root, m.ole.get(), true);
-    } else {
-        m.writer.writeSummaries(m.ole.get());
-    }
-    m.writer.closeChecked(GSF_OUTPUT(m.ole.get()));  // closes the sink too
-    m.writer.closeChecked(m.sink.get());
-    if (std::fflush(m.file.get()) != 0) m.writer.fail(nullptr);
-    m.file.reset();  // nothing is left to write; the caller closes the descriptor
-    m.finished = true;
-}
+}  // namespace
 
 void writeCompoundFile(int fd, const QString& displayPath,
                        const std::function<void(ByteSink&)>& produce,
                        const CompoundInput* copyFrom) {
-    CompoundOutput out(fd, displayPath, copyFrom);
+    Output out(fd, displayPath, copyFrom);
     produce(out.workbook());
     out.finish();
 }

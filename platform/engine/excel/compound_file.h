@@ -34,30 +34,6 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// A compound file holding one stream named "Workbook", written to the open file
-// `fd` (positioned at 0, left open) in as many goes as the producer likes: the
-// stream is open from construction, and bytes written to it earlier may be
-// overwritten. Errors as writeCompoundFile()'s. Destroyed without finish(), it
-// leaves the file's content undefined.
-class CompoundOutput {
-public:
-    CompoundOutput(int fd, const QString& displayPath, const CompoundInput* copyFrom = nullptr);
-    ~CompoundOutput();
-    CompoundOutput(const CompoundOutput&) = delete;
-    CompoundOutput& operator=(const CompoundOutput&) = delete;
-
-    // Where the stream's bytes go, in order.
-    ByteSink& workbook();
-    // Overwrites `size` bytes of the stream at position `at`, all written before.
-    void patch(std::uint64_t at, const std::uint8_t* data, std::size_t size);
-    // Ends the stream and writes the rest of the container.
-    void finish();
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
-};
-
 // Writes a compound file holding one stream named "Workbook" to the open file
 // `fd` (positioned at 0, left open); `produce` writes the stream's bytes into the
 // sink it is given. Throws converti::Error naming `displayPath`: 3026 when the

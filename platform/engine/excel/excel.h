@@ -6,11 +6,11 @@
 //   out.commit();                                      // the file appears, whole
 //
 // Every failure throws converti::Error (number and description naming the file,
-// sheet, record or field). Nothing reaches `path` before commit(): a new workbook
-// is written, as the rows come, to a hidden temporary file in the same folder,
-// which commit() completes and renames into place, so the workbook appears whole
-// or not at all. A failure removes the temporary file at once; destroying a
-// SheetExport without a successful commit() leaves no file behind.
+// sheet, record or field). The rows are kept in memory, encoded; commit() writes
+// the workbook to a hidden temporary file in the same folder and renames it into
+// place, so the workbook appears whole or not at all. A failure removes the
+// temporary file at once; a SheetExport destroyed without a successful commit()
+// leaves no file behind.
 
 #include <memory>
 #include <string>
@@ -47,10 +47,9 @@ public:
     SheetExport& operator=(SheetExport&&) noexcept;
 
     // One value per column, in column order. Throws on the format's limits: a
-    // 65,536th record (3437), a text over 32,767 characters (3163); and on a
-    // failed write of a new workbook (3026 when the disk is full). After any
-    // throw the export is spoiled: commit() throws the same error again, so rows
-    // are never silently dropped.
+    // 65,536th record or a workbook past 2 GB (3437), a text over 32,767
+    // characters (3163). After any throw the export is spoiled: commit() throws
+    // the same error again, so rows are never silently dropped.
     void addRow(const engine::Row& row);
 
     // Writes the workbook. Throws 3026 when the disk is full, 3051 without write
@@ -63,10 +62,7 @@ public:
 private:
     template <typename Step>
     void guarded(Step step);
-    void startNew();
     void openExisting();
-    void commitNew();
-    void commitExisting();
     struct State;
     std::unique_ptr<State> state_;
 };

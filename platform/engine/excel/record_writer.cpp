@@ -8,20 +8,21 @@
 namespace excel {
 
 Payload& Payload::u16(std::uint16_t v) {
-    bytes_.push_back(static_cast<std::uint8_t>(v));
-    bytes_.push_back(static_cast<std::uint8_t>(v >> 8));
-    return *this;
+    std::uint8_t b[2];
+    putLe16(b, v);
+    return raw(b, sizeof b);
 }
 
 Payload& Payload::u32(std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    return *this;
+    std::uint8_t b[4];
+    putLe32(b, v);
+    return raw(b, sizeof b);
 }
 
 Payload& Payload::f64(double v) {
-    auto bits = std::bit_cast<std::uint64_t>(v);
-    for (int i = 0; i < 8; ++i) bytes_.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
-    return *this;
+    std::uint8_t b[8];
+    putLe64(b, std::bit_cast<std::uint64_t>(v));
+    return raw(b, sizeof b);
 }
 
 bool fitsOneByte(std::u16string_view text) {
@@ -78,10 +79,9 @@ void RecordWriter::begin(std::uint16_t type) {
 }
 
 void RecordWriter::flush() {
-    std::uint8_t header[biff::kRecordHeaderSize] = {
-        static_cast<std::uint8_t>(type_), static_cast<std::uint8_t>(type_ >> 8),
-        static_cast<std::uint8_t>(current_.size()),
-        static_cast<std::uint8_t>(current_.size() >> 8)};
+    std::uint8_t header[biff::kRecordHeaderSize];
+    putLe16(header, type_);
+    putLe16(header + 2, static_cast<std::uint16_t>(current_.size()));
     sink_.write(header, sizeof header);
     if (!current_.empty()) sink_.write(current_.data(), current_.size());
     flushed_ += sizeof header + current_.size();
@@ -118,7 +118,7 @@ void RecordWriter::putChars(const std::uint8_t* chars, std::size_t count, bool h
         }
         std::size_t n = std::min(fit, count);
         if (n < count && highByte && n > 1) {
-            char16_t last = static_cast<char16_t>(chars[2 * (n - 1)] | chars[2 * (n - 1) + 1] << 8);
+            const char16_t last = engine::le16(chars + 2 * (n - 1));
             if (last >= 0xD800 && last <= 0xDBFF) --n;  // keep the pair in one record
         }
         current_.insert(current_.end(), chars, chars + n * width);

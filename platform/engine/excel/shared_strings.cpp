@@ -4,7 +4,6 @@
 
 #include <bit>
 #include <cstring>
-#include <stdexcept>
 
 #include "core/little_endian.h"
 #include "core/text_units.h"
@@ -101,18 +100,13 @@ std::uint32_t SharedStrings::add(std::u16string_view text, std::uint32_t hash) {
         chunkUsed_ = 0;
     }
     std::uint8_t* out = chunks_.back().get() + chunkUsed_;
-    *out++ = static_cast<std::uint8_t>(text.size());
-    *out++ = static_cast<std::uint8_t>(text.size() >> 8);
-    *out++ = compressed ? 0 : biff::kStringHighByte;
+    putLe16(out, static_cast<std::uint16_t>(text.size()));
+    out[2] = compressed ? 0 : biff::kStringHighByte;
+    out += kStringHeader;
     if (compressed) {
         engine::narrowUnits(text.data(), text.size(), out);
-    } else if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(out, text.data(), text.size() * 2);
     } else {
-        for (char16_t u : text) {
-            *out++ = static_cast<std::uint8_t>(u);
-            *out++ = static_cast<std::uint8_t>(u >> 8);
-        }
+        engine::unitsToLe(text.data(), text.size(), out);
     }
     auto index = static_cast<std::uint32_t>(locations_.size());
     locations_.push_back(
@@ -120,7 +114,6 @@ std::uint32_t SharedStrings::add(std::u16string_view text, std::uint32_t hash) {
     slots_[s] = std::uint64_t{hash} << 32 | (index + 1);
     chunkUsed_ += size;
     encodedBytes_ += size;
-    if (stream_) streamString(index);
     return firstIndex_ + index;
 }
 
@@ -154,52 +147,15 @@ void SharedStrings::writeStrings(RecordWriter& w, std::uint32_t bucket, Payload&
     }
 }
 
-void SharedStrings::startStream(RecordWriter& w) {
-    if (firstIndex_ != 0 || stream_) throw std::logic_error("strings streamed after others");
-    stream_ = &w;
-    w.begin(biff::kRecordSst);
-    countsPosition_ = w.position();
-    const std::uint8_t unknownYet[8] = {};
-    w.put(unknownYet, sizeof unknownYet);
-    for (std::uint32_t i = 0; i < uniqueCount(); ++i) streamString(i);
-}
-
-void SharedStrings::streamString(std::uint32_t i) {
-    // Which strings ExtSST points at depends on the final count: every position is kept.
-    writeString(*stream_, i, [&](std::uint64_t position, std::size_t offset) {
-        streamed_.push_back(
-            {static_cast<std::uint32_t>(position), static_cast<std::uint16_t>(offset)});
-    });
-}
-
-void SharedStrings::endStream() {
-    if (!stream_) throw std::logic_error("no strings streamed");
-    RecordWriter& w = *stream_;
-    stream_ = nullptr;
-    w.end();
-    const std::uint32_t bucket = bucketSize(uniqueCount());
-    Payload ext;
-    ext.u16(static_cast<std::uint16_t>(bucket));
-    for (std::uint32_t i = 0; i < uniqueCount(); i += bucket) {
-        ext.u32(streamed_[i].position).u16(streamed_[i].offset).u16(0);
-    }
-    w.record(biff::kRecordExtSst, ext);
-}
-
-std::array<std::uint8_t, 8> SharedStrings::counts() const {
-    std::array<std::uint8_t, 8> b{};
-    putLe32(b.data(), total_);
-    putLe32(b.data() + 4, firstIndex_ + uniqueCount());
-    return b;
-}
-
 void SharedStrings::write(RecordWriter& w) const {
     const std::uint32_t bucket = bucketSize(firstIndex_ + uniqueCount());
     Payload ext;
     ext.u16(static_cast<std::uint16_t>(bucket));
     w.begin(biff::kRecordSst);
-    const auto head = counts();
-    w.put(head.data(), head.size());
+    std::uint8_t counts[8];
+    putLe32(counts, total_);
+    putLe32(counts + 4, firstIndex_ + uniqueCount());
+    w.put(counts, sizeof counts);
     writeStrings(w, bucket, ext);
     w.end();
     w.record(biff::kRecordExtSst, ext);

@@ -6,7 +6,6 @@
 // Strings are kept only in their encoded form, in fixed chunks, and looked up by an
 // open-addressing table of indexes, so the table's text is held once.
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -36,19 +35,6 @@ public:
     // SST and its CONTINUE records, then ExtSST.
     void write(RecordWriter& w) const;
 
-    // The same written while the table grows, so a large table reaches the file
-    // while the rows are still read: startStream() begins SST with its counts
-    // left zero and writes the strings so far, every later new string follows
-    // at once, endStream() ends SST and writes ExtSST. The caller then puts
-    // counts() at countsPosition(). Only for a table of its own (no firstIndex).
-    void startStream(RecordWriter& w);
-    void endStream();
-    // Stops streaming without ending SST, when the workbook is given up.
-    void abandonStream() { stream_ = nullptr; }
-    std::uint64_t countsPosition() const { return countsPosition_; }
-    // SST's total and unique counts, as stored.
-    std::array<std::uint8_t, 8> counts() const;
-
     // Strings added after an existing table, whose own records were just written:
     // CONTINUE records holding these strings (none when there are none). Every
     // string whose whole-table index is a multiple of `bucket` gets its ExtSST
@@ -63,7 +49,6 @@ private:
     // Writes string i; mark(position, offset in record) is told where its header goes.
     template <typename Mark>
     void writeString(RecordWriter& w, std::uint32_t i, Mark mark) const;
-    void streamString(std::uint32_t i);
     void writeStrings(RecordWriter& w, std::uint32_t bucket, Payload& ext) const;
     bool equals(std::uint32_t index, std::u16string_view text) const;
     void grow();
@@ -75,13 +60,6 @@ private:
     std::uint32_t firstIndex_ = 0;
     std::uint32_t total_ = 0;
     std::uint64_t encodedBytes_ = 0;
-    RecordWriter* stream_ = nullptr;
-    std::uint64_t countsPosition_ = 0;
-    struct Streamed {
-        std::uint32_t position;
-        std::uint16_t offset;
-    };
-    std::vector<Streamed> streamed_;  // where each streamed string's header went
 };
 
 }  // namespace excel

@@ -20,9 +20,11 @@
 namespace excel {
 namespace {
 
-// A compound file of version 3 holds at most 2 GB ([MS-CFB] 2.2); this leaves room
-// for the container's own sectors.
+// A compound file of version 3 holds at most 2 GB ([MS-CFB] 2.2): the workbook
+// stream stops short of that, leaving room for the container's own sectors, and
+// no file much larger is read as a workbook.
 constexpr std::uint64_t kMaxStreamBytes = 2'000'000'000;
+constexpr std::uint64_t kMaxWorkbookFileBytes = kMaxStreamBytes + (std::uint64_t{1} << 26);
 
 // The temporary file, removed unless the rename took it into place.
 class TempFile {
@@ -132,7 +134,7 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path, const QString& 
     std::vector<std::uint8_t> bytes;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-        if (static_cast<std::uint64_t>(st.st_size) > kMaxStreamBytes + (std::uint64_t{1} << 26)) {
+        if (static_cast<std::uint64_t>(st.st_size) > kMaxWorkbookFileBytes) {
             ::close(fd);
             raiseNotWorkbook(display, QStringLiteral("it is larger than an Excel 8.0 file can be"));
         }
@@ -171,20 +173,6 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 }  // namespace
 
 struct SheetExport::State {
-    // A new workbook is written while the rows come in; declared first, so the
-    // container is closed before its temporary file goes.
-    std::optional<TempFile> temp;
-    std::unique_ptr<CompoundOutput> output;
-    std::optional<RecordWriter> writer;
-    std::uint64_t sheetOffsetField = 0;
-    // After a failure: the partial workbook goes at once, not with the object.
-    void dropNew() {
-        strings.abandonStream();
-        writer.reset();
-        output.reset();
-        temp.reset();
-    }
-
     std::string path;
     std::string folder;
     std::string base;
@@ -199,6 +187,15 @@ struct SheetExport::State {
     WorkbookLayout layout;
     AppendPlan plan;
     struct stat original {};
+
+    // Throws 3437 when the workbook would pass the 2 GB limit, estimated from
+    // the rows so far: the one place that limit is checked.
+    void checkSize() const;
+    void checkUnchanged() const;
+    // The commit's tail, for both kinds: the data on disk, the temporary file
+    // closed and moved to the path (replacing only the workbook that was read,
+    // and only while unchanged), then the new name on disk too.
+    void finishFile(TempFile& temp);
 };
 
 SheetExport::SheetExport(const std::string& path, std::u16string_view sheet,
@@ -243,21 +240,7 @@ SheetExport::SheetExport(const std::string& path, std::u16string_view sheet,
         return;
     }
     if (errno != ENOENT) raiseFileError(errno, s.display, QStringLiteral("create"));
-    startNew();
     s.worksheet.emplace(columns, s.strings);
-}
-
-void SheetExport::startNew() {
-    State& s = *state_;
-    // The globals and the shared strings go to the temporary file as they become
-    // known, so most of a large workbook is on its way to the disk before the
-    // last row is read; the sheet's offset and the string counts are filled in by
-    // commit(). Nothing reaches the path before commit() all the same.
-    s.temp.emplace(s.folder, s.base, s.display);
-    s.output = std::make_unique<CompoundOutput>(s.temp->fd(), s.display);
-    s.writer.emplace(s.output->workbook());
-    s.sheetOffsetField = writeGlobalsHead(*s.writer, {{s.sheet, 0}}).front();
-    s.strings.startStream(*s.writer);
 }
 
 void SheetExport::openExisting() {
@@ -296,7 +279,7 @@ SheetExport::SheetExport(SheetExport&&) noexcept = default;
 SheetExport& SheetExport::operator=(SheetExport&&) noexcept = default;
 
 // Runs one step of the export. A failure spoils it for good: every later call
-// reports the same error, and a partial new workbook goes at once.
+// reports the same error.
 template <typename Step>
 void SheetExport::guarded(Step step) {
     State& s = *state_;
@@ -305,13 +288,11 @@ void SheetExport::guarded(Step step) {
         step();
     } catch (const converti::Error& e) {
         s.failure = e;
-        s.dropNew();
         throw;
     } catch (...) {
         s.failure =
             converti::Error(engine::kErrReservedError,
                             QStringLiteral("Writing the workbook '%1' failed.").arg(s.display));
-        s.dropNew();
         throw;
     }
 }
@@ -320,15 +301,23 @@ void SheetExport::addRow(const engine::Row& row) {
     guarded([&] {
         State& s = *state_;
         s.worksheet->addRow(row);
-        const std::uint64_t existing = s.input ? s.input->workbook().size() : 0;
-        if (existing + s.worksheet->estimatedSize() + s.strings.encodedBytes() / 64 * 65 + 65536 >
-            kMaxStreamBytes) {
-            engine::raise(engine::kErrSheetFull,
-                          QStringLiteral("The workbook would pass the 2 GB an Excel 8.0 file "
-                                         "holds, at record %1.")
-                              .arg(s.worksheet->dataRowCount()));
-        }
+        s.checkSize();
     });
+}
+
+void SheetExport::State::checkSize() const {
+    const State& s = *this;
+    const std::uint64_t existing = s.input ? s.input->workbook().size() : 0;
+    // Strings take a CONTINUE header at most every 64 bytes or so; the globals of a
+    // new workbook, or what an existing one's grow by, fit well in the last term.
+    const std::uint64_t estimate =
+        existing + s.worksheet->estimatedSize() + s.strings.encodedBytes() / 64 * 65 + 65536;
+    if (estimate > kMaxStreamBytes) {
+        engine::raise(engine::kErrSheetFull,
+                      QStringLiteral("The workbook would pass the 2 GB an Excel 8.0 file "
+                                     "holds, at record %1.")
+                          .arg(s.worksheet->dataRowCount()));
+    }
 }
 
 void SheetExport::commit() {
@@ -337,72 +326,63 @@ void SheetExport::commit() {
         engine::raise(engine::kErrReservedError,
                       QStringLiteral("The workbook '%1' was already written.").arg(s.display));
     }
-    // The stream is spent by the first try: a failed commit() is not retried.
+    // A failed commit() spoils the export: a second one reports the same error.
     guarded([&] {
+        s.checkSize();
+        if (s.input) s.checkUnchanged();
+        // The whole workbook goes to a temporary file in the same folder, which
+        // replaces nothing until it is complete.
+        TempFile temp(s.folder, s.base, s.display);
         if (s.input) {
-            commitExisting();
-        } else {
-            commitNew();
+            // The replacement keeps the workbook's permissions, and its owner where we may.
+            if (::fchmod(temp.fd(), s.original.st_mode & 07777) != 0) {
+                raiseFileError(errno, s.display, QStringLiteral("write"));
+            }
+            if (::geteuid() == 0 &&
+                ::fchown(temp.fd(), s.original.st_uid, s.original.st_gid) != 0) {
+                raiseFileError(errno, s.display, QStringLiteral("write"));
+            }
         }
+        writeCompoundFile(
+            temp.fd(), s.display,
+            [&](ByteSink& sink) {
+                RecordWriter w(sink);
+                if (s.input) {
+                    const std::vector<std::uint8_t>& stream = s.input->workbook();
+                    writeWithSheet(w, stream.data(), stream.size(), s.layout, s.plan, s.sheet,
+                                   s.strings, *s.worksheet);
+                } else {
+                    writeNewWorkbook(w, s.sheet, s.strings, *s.worksheet);
+                }
+            },
+            s.input.get());
+        s.finishFile(temp);
     });
 }
 
-void SheetExport::commitNew() {
-    State& s = *state_;
-    RecordWriter& w = *s.writer;
-    s.strings.endStream();
-    writeGlobalsEnd(w);
-    const auto sheetStart = static_cast<std::uint32_t>(w.position());
-    s.worksheet->write(w);
-    std::uint8_t offset[4];
-    putLe32(offset, sheetStart);
-    s.output->patch(s.sheetOffsetField, offset, sizeof offset);
-    const auto counts = s.strings.counts();
-    s.output->patch(s.strings.countsPosition(), counts.data(), counts.size());
-    s.output->finish();
-    TempFile& temp = *s.temp;
-    if (::fsync(temp.fd()) != 0) raiseFileError(errno, s.display, QStringLiteral("write"));
-    if (int error = temp.close()) raiseFileError(error, s.display, QStringLiteral("write"));
-    moveIntoPlace(temp.path(), s.path, s.display);
-    temp.keep();
-    s.committed = true;
-    syncFolder(s.folder);
+void SheetExport::State::checkUnchanged() const {
+    const State& s = *this;
+    struct stat now {};
+    if (::stat(s.path.c_str(), &now) != 0 || !sameFile(now, s.original)) {
+        engine::raise(engine::kErrCreateFailed,
+                      QStringLiteral("The workbook '%1' was changed by another program while "
+                                     "the rows were copied; it is left as it is.")
+                          .arg(s.display));
+    }
 }
 
-void SheetExport::commitExisting() {
-    State& s = *state_;
-    auto unchanged = [&] {
-        struct stat now {};
-        if (::stat(s.path.c_str(), &now) != 0 || !sameFile(now, s.original)) {
-            engine::raise(engine::kErrCreateFailed,
-                          QStringLiteral("The workbook '%1' was changed by another program while "
-                                         "the rows were copied; it is left as it is.")
-                              .arg(s.display));
-        }
-    };
-    unchanged();
-    TempFile temp(s.folder, s.base, s.display);
-    // The replacement keeps the workbook's permissions, and its owner where we may.
-    if (::fchmod(temp.fd(), s.original.st_mode & 07777) != 0) {
-        raiseFileError(errno, s.display, QStringLiteral("write"));
-    }
-    if (::geteuid() == 0 && ::fchown(temp.fd(), s.original.st_uid, s.original.st_gid) != 0) {
-        raiseFileError(errno, s.display, QStringLiteral("write"));
-    }
-    const std::vector<std::uint8_t>& stream = s.input->workbook();
-    writeCompoundFile(
-        temp.fd(), s.display,
-        [&](ByteSink& sink) {
-            RecordWriter w(sink);
-            writeWithSheet(w, stream.data(), stream.size(), s.layout, s.plan, s.sheet, s.strings,
-                           *s.worksheet);
-        },
-        s.input.get());
+void SheetExport::State::finishFile(TempFile& temp) {
+    State& s = *this;
     if (::fsync(temp.fd()) != 0) raiseFileError(errno, s.display, QStringLiteral("write"));
     if (int error = temp.close()) raiseFileError(error, s.display, QStringLiteral("write"));
-    unchanged();
-    if (::rename(temp.path().c_str(), s.path.c_str()) != 0) {
-        raiseFileError(errno, s.display, QStringLiteral("save"));
+    if (s.input) {
+        // The workbook that was read is replaced, unless another program changed it.
+        checkUnchanged();
+        if (::rename(temp.path().c_str(), s.path.c_str()) != 0) {
+            raiseFileError(errno, s.display, QStringLiteral("save"));
+        }
+    } else {
+        moveIntoPlace(temp.path(), s.path, s.display);
     }
     temp.keep();
     s.committed = true;

@@ -11,9 +11,6 @@
 namespace excel {
 namespace {
 
-// A compound file of version 3 holds at most 2 GB ([MS-CFB] 2.2).
-constexpr std::uint64_t kMaxStreamBytes = 2'000'000'000;
-
 std::array<std::uint32_t, 256> crcTable() {
     std::array<std::uint32_t, 256> t{};
     for (std::uint32_t i = 0; i < 256; ++i) {
@@ -84,70 +81,95 @@ void writeStringTable(RecordWriter& w, const GlobalsInput& in) {
     w.record(biff::kRecordExtSst, ext);
 }
 
+void writeBoundSheets(RecordWriter& w, const GlobalsInput& in, std::size_t i) {
+    copyPatched(w, in.data, in.layout.globals[i],
+                [&](std::uint8_t* p) { putLe32(p, engine::le32(p) + in.shift); });
+    if (i == in.layout.lastBoundSheet) writeBoundSheet(w, in.sheetOffset, in.name);
+}
+
+void writeFormats(RecordWriter& w, const GlobalsInput& in, std::size_t i) {
+    copy(w, in.data, in.layout.globals[i]);
+    if (i == in.layout.lastFormat) writeNewFormats(w, in.plan);
+}
+
+void writeXfs(RecordWriter& w, const GlobalsInput& in, std::size_t i) {
+    copy(w, in.data, in.layout.globals[i]);
+    if (i != in.layout.lastXf) return;
+    for (const auto& xf : in.plan.newXfs) w.record(biff::kRecordXf, xf.data(), xf.size());
+}
+
+// Keeps Excel's extended formats (XFExt) valid: it ignores them when count or
+// checksum do not match the XF records.
+void writeXfCrc(RecordWriter& w, const GlobalsInput& in, std::size_t i) {
+    const WorkbookLayout& l = in.layout;
+    if (i != l.xfCrc || in.plan.newXfs.empty()) return copy(w, in.data, l.globals[i]);
+    std::uint32_t crc = 0;
+    for (const auto& xf : l.xfs) crc = officeCrc(crc, xf.data(), xf.size());
+    for (const auto& xf : in.plan.newXfs) crc = officeCrc(crc, xf.data(), xf.size());
+    const auto count = static_cast<std::uint16_t>(l.xfs.size() + in.plan.newXfs.size());
+    copyPatched(w, in.data, l.globals[i], [&](std::uint8_t* p) {
+        putLe16(p + 14, count);
+        putLe32(p + 16, crc);
+    });
+}
+
+// The self-referencing SupBook counts the sheets: one more.
+void writeSupBook(RecordWriter& w, const GlobalsInput& in, std::size_t i) {
+    if (i != in.layout.selfSupBook) return copy(w, in.data, in.layout.globals[i]);
+    copyPatched(w, in.data, in.layout.globals[i], [&](std::uint8_t* p) {
+        putLe16(p, static_cast<std::uint16_t>(engine::le16(p) + 1));
+    });
+}
+
+// One more sheet identifier, above those in use.
+void writeRrTabId(RecordWriter& w, const GlobalsInput& in, std::size_t i) {
+    const RecordRef& r = in.layout.globals[i];
+    if (i != in.layout.rrTabId || r.size + 2u > biff::kMaxRecordData || r.size % 2 != 0) {
+        return copy(w, in.data, r);
+    }
+    const std::uint8_t* p = in.data + r.offset + biff::kRecordHeaderSize;
+    std::uint16_t top = 0;
+    for (std::size_t k = 0; k + 1 < r.size; k += 2) top = std::max(top, engine::le16(p + k));
+    Payload ids;
+    ids.raw(p, r.size).u16(static_cast<std::uint16_t>(top + 1));
+    w.record(biff::kRecordRrTabId, ids);
+}
+
+// The globals, record by record, each kind that adding a sheet changes by its
+// own writer; the string table's CONTINUEs and ExtSST are written with SST.
 void writeGlobals(RecordWriter& w, const GlobalsInput& in) {
     const WorkbookLayout& l = in.layout;
+    const bool hasTable = l.sst != WorkbookLayout::kNone;
     for (std::size_t i = 0; i < l.globals.size(); ++i) {
-        const RecordRef& r = l.globals[i];
-        if (i == l.sstInsertAt && l.sst == WorkbookLayout::kNone) in.strings.write(w);
+        if (i == l.sstInsertAt && !hasTable) in.strings.write(w);
         if (i == l.firstXf && l.lastFormat == WorkbookLayout::kNone) writeNewFormats(w, in.plan);
-        if (l.sst != WorkbookLayout::kNone && i > l.sst && i < l.sstEnd) continue;
-        if (i == l.extSst) continue;
-        if (i == l.sst) {
-            writeStringTable(w, in);
-            continue;
-        }
-        switch (r.type) {
+        switch (l.globals[i].type) {
             case biff::kRecordBoundSheet:
-                copyPatched(w, in.data, r,
-                            [&](std::uint8_t* p) { putLe32(p, engine::le32(p) + in.shift); });
-                if (i == l.lastBoundSheet) {
-                    Payload b;
-                    b.u32(in.sheetOffset).u8(0).u8(0);  // visible worksheet
-                    b.unicodeString(in.name, true);
-                    w.record(biff::kRecordBoundSheet, b);
-                }
-                continue;
-            case biff::kRecordFormat:
-                copy(w, in.data, r);
-                if (i == l.lastFormat) writeNewFormats(w, in.plan);
-                continue;
-            case biff::kRecordXf:
-                copy(w, in.data, r);
-                if (i == l.lastXf) {
-                    for (const auto& xf : in.plan.newXfs)
-                        w.record(biff::kRecordXf, xf.data(), xf.size());
-                }
-                continue;
-            default:
+                writeBoundSheets(w, in, i);
                 break;
-        }
-        if (i == l.xfCrc && !in.plan.newXfs.empty()) {
-            // Keeps Excel's extended formats (XFExt) valid: it ignores them when
-            // count or checksum do not match the XF records.
-            std::uint32_t crc = 0;
-            for (const auto& xf : l.xfs) crc = officeCrc(crc, xf.data(), xf.size());
-            for (const auto& xf : in.plan.newXfs) crc = officeCrc(crc, xf.data(), xf.size());
-            const auto count = static_cast<std::uint16_t>(l.xfs.size() + in.plan.newXfs.size());
-            copyPatched(w, in.data, r, [&](std::uint8_t* p) {
-                putLe16(p + 14, count);
-                putLe32(p + 16, crc);
-            });
-        } else if (i == l.selfSupBook) {
-            copyPatched(w, in.data, r, [&](std::uint8_t* p) {
-                putLe16(p, static_cast<std::uint16_t>(engine::le16(p) + 1));
-            });
-        } else if (i == l.rrTabId && r.size + 2u <= biff::kMaxRecordData && r.size % 2 == 0) {
-            // One more sheet identifier, above those in use.
-            const std::uint8_t* p = in.data + r.offset + biff::kRecordHeaderSize;
-            std::uint16_t top = 0;
-            for (std::size_t k = 0; k + 1 < r.size; k += 2) {
-                top = std::max<std::uint16_t>(top, engine::le16(p + k));
-            }
-            Payload ids;
-            ids.raw(p, r.size).u16(static_cast<std::uint16_t>(top + 1));
-            w.record(biff::kRecordRrTabId, ids);
-        } else {
-            copy(w, in.data, r);
+            case biff::kRecordFormat:
+                writeFormats(w, in, i);
+                break;
+            case biff::kRecordXf:
+                writeXfs(w, in, i);
+                break;
+            case biff::kRecordXfCrc:
+                writeXfCrc(w, in, i);
+                break;
+            case biff::kRecordSupBook:
+                writeSupBook(w, in, i);
+                break;
+            case biff::kRecordRrTabId:
+                writeRrTabId(w, in, i);
+                break;
+            case biff::kRecordSst:
+                writeStringTable(w, in);
+                break;
+            case biff::kRecordExtSst:
+                if (i != l.extSst) copy(w, in.data, l.globals[i]);
+                break;
+            default:
+                if (!hasTable || i <= l.sst || i >= l.sstEnd) copy(w, in.data, l.globals[i]);
         }
     }
 }
@@ -215,11 +237,6 @@ void writeWithSheet(RecordWriter& w, const std::uint8_t* data, std::size_t,
     // A tail too short to be a record is left out: the new sheet must start on a
     // record boundary.
     const std::uint64_t rest = layout.recordsEnd - layout.globalsEnd;
-    if (counter.count + rest + sheet.estimatedSize() + strings.encodedBytes() / 64 * 65 >
-        kMaxStreamBytes) {
-        engine::raise(engine::kErrSheetFull,
-                      QStringLiteral("The workbook would pass the 2 GB an Excel 8.0 file holds."));
-    }
     in.shift = static_cast<std::uint32_t>(counter.count - layout.globalsEnd);
     in.sheetOffset = static_cast<std::uint32_t>(counter.count + rest);
 

@@ -35,8 +35,8 @@ struct AppendPlan {
 AppendPlan planAppend(const WorkbookLayout& layout);
 
 // Writes the whole new stream: the existing one with `sheet` (built with
-// `strings` and plan.xfs) added as the last sheet, named `name`. Throws 3437
-// when the stream would pass 2 GB.
+// `strings` and plan.xfs) added as the last sheet, named `name`. The caller has
+// checked the size (SheetExport::checkSize).
 void writeWithSheet(RecordWriter& w, const std::uint8_t* data, std::size_t size,
                     const WorkbookLayout& layout, const AppendPlan& plan, std::u16string_view name,
                     const SharedStrings& strings, const Worksheet& sheet);

@@ -1,5 +1,8 @@
 #include "workbook_globals.h"
 
+#include "shared_strings.h"
+#include "worksheet.h"
+
 namespace excel {
 namespace {
 
@@ -27,13 +30,6 @@ constexpr std::uint16_t kCellXfFormats[] = {biff::kFormatCurrency, biff::kFormat
                                             biff::kFormatDateTime, biff::kFormatTime};
 static_assert(biff::kXfTime == biff::kXfCurrency + 3);
 
-void bof(RecordWriter& w, std::uint16_t type) {
-    Payload p;
-    p.u16(biff::kBofVersionBiff8).u16(type).u16(biff::kBofBuild).u16(biff::kBofYear);
-    p.u32(biff::kBofHistoryFlags).u32(biff::kBofLowestVersion);
-    w.record(biff::kRecordBof, p);
-}
-
 void u16Record(RecordWriter& w, std::uint16_t type, std::uint16_t value) {
     w.record(type, Payload().u16(value));
 }
@@ -54,14 +50,12 @@ void xf(RecordWriter& w, std::uint16_t format, bool style, std::uint8_t usedAttr
     w.record(biff::kRecordXf, xfData(format, style, usedAttrs));
 }
 
-}  // namespace
-
-std::vector<std::uint64_t> writeGlobalsHead(RecordWriter& w,
-                                            const std::vector<SheetEntry>& sheets) {
-    // The records up to the fonts come in the order the globals grammar gives;
-    // those with fixed content say: no protection, no backup, 1900 date system,
-    // full precision, nothing to refresh.
-    bof(w, biff::kBofWorkbookGlobals);
+// The globals of a workbook of one sheet, in the order of the globals grammar;
+// the records with fixed content say: no protection, no backup, 1900 date
+// system, full precision, nothing to refresh.
+void writeGlobals(RecordWriter& w, std::u16string_view name, std::uint32_t sheetOffset,
+                  const SharedStrings& strings) {
+    writeBof(w, biff::kBofWorkbookGlobals);
     u16Record(w, biff::kRecordInterfaceHdr, biff::kCodePageUtf16);
     w.record(biff::kRecordMms, Payload().u8(0).u8(0));
     w.record(biff::kRecordInterfaceEnd, nullptr, 0);
@@ -71,9 +65,7 @@ std::vector<std::uint64_t> writeGlobalsHead(RecordWriter& w,
     w.record(biff::kRecordWriteAccess, access);
     u16Record(w, biff::kRecordCodePage, biff::kCodePageUtf16);
     u16Record(w, biff::kRecordDsf, 0);
-    Payload tabs;
-    for (std::size_t i = 0; i < sheets.size(); ++i) tabs.u16(static_cast<std::uint16_t>(i + 1));
-    w.record(biff::kRecordRrTabId, tabs);
+    u16Record(w, biff::kRecordRrTabId, 1);
     for (std::uint16_t type : {biff::kRecordWinProtect, biff::kRecordProtect, biff::kRecordPassword,
                                biff::kRecordProt4Rev, biff::kRecordProt4RevPass}) {
         u16Record(w, type, 0);
@@ -116,19 +108,36 @@ std::vector<std::uint64_t> writeGlobalsHead(RecordWriter& w,
     w.record(biff::kRecordStyle, normal);
     u16Record(w, biff::kRecordUsesElfs, 0);
 
-    std::vector<std::uint64_t> offsetFields;
-    for (const SheetEntry& s : sheets) {
-        Payload b;
-        b.u32(s.offset).u8(0).u8(0);  // visible worksheet
-        b.unicodeString(s.name, true);
-        offsetFields.push_back(w.position() + biff::kRecordHeaderSize);
-        w.record(biff::kRecordBoundSheet, b);
-    }
+    writeBoundSheet(w, sheetOffset, name);
     w.record(biff::kRecordCountry, Payload().u16(biff::kCountryDefault).u16(biff::kCountryDefault));
-    return offsetFields;
+    strings.write(w);
+    w.record(biff::kRecordEof, nullptr, 0);
 }
 
-void writeGlobalsEnd(RecordWriter& w) { w.record(biff::kRecordEof, nullptr, 0); }
+}  // namespace
+
+void writeBof(RecordWriter& w, std::uint16_t type) {
+    Payload p;
+    p.u16(biff::kBofVersionBiff8).u16(type).u16(biff::kBofBuild).u16(biff::kBofYear);
+    p.u32(biff::kBofHistoryFlags).u32(biff::kBofLowestVersion);
+    w.record(biff::kRecordBof, p);
+}
+
+void writeBoundSheet(RecordWriter& w, std::uint32_t offset, std::u16string_view name) {
+    Payload b;
+    b.u32(offset).u8(0).u8(0);  // visible worksheet
+    b.unicodeString(name, true);
+    w.record(biff::kRecordBoundSheet, b);
+}
+
+void writeNewWorkbook(RecordWriter& w, std::u16string_view name, const SharedStrings& strings,
+                      const Worksheet& sheet) {
+    CountingSink counter;
+    RecordWriter sizing(counter, w.position());
+    writeGlobals(sizing, name, 0, strings);
+    writeGlobals(w, name, static_cast<std::uint32_t>(sizing.position()), strings);
+    sheet.write(w);
+}
 
 Payload cellXf(std::uint16_t format) { return xfData(format, false, biff::kXfCellNumberAttr); }
 

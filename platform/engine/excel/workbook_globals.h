@@ -2,8 +2,6 @@
 // The workbook globals substream: fonts, number formats, XFs, styles and the sheet
 // list, around the shared strings ([MS-XLS] 2.1.7.20.3 Globals Substream).
 //
-// Kept apart from the worksheet writer so that sheets can later be listed beside
-// those of an existing workbook: the caller gives each sheet's stream offset.
 
 #include <cstdint>
 #include <string>
@@ -14,17 +12,20 @@
 
 namespace excel {
 
-struct SheetEntry {
-    std::u16string name;
-    std::uint32_t offset = 0;  // stream position of the sheet's BOF
-};
+class SharedStrings;
+class Worksheet;
 
-// The globals come in two parts with the shared string table (SST and ExtSST)
-// between them, written by the caller, streamed or at once. writeGlobalsHead()
-// returns, per sheet, the stream position of its offset in BoundSheet8, for a
-// caller that learns the offsets only later.
-std::vector<std::uint64_t> writeGlobalsHead(RecordWriter& w, const std::vector<SheetEntry>& sheets);
-void writeGlobalsEnd(RecordWriter& w);
+// A whole new workbook stream: the globals with `strings` as the shared string
+// table, then `sheet`, named `name`. A sizing pass over the globals finds where
+// the sheet begins, which BoundSheet8 holds.
+void writeNewWorkbook(RecordWriter& w, std::u16string_view name, const SharedStrings& strings,
+                      const Worksheet& sheet);
+
+// The records that more than one part writes: BOF opening a substream of `type`
+// (kBofWorkbookGlobals, kBofWorksheet), and BoundSheet8 listing a visible
+// worksheet named `name` whose BOF is at stream position `offset`.
+void writeBof(RecordWriter& w, std::uint16_t type);
+void writeBoundSheet(RecordWriter& w, std::uint32_t offset, std::u16string_view name);
 
 // The number formats this writer adds to the built-in ones, and the cell XF
 // (data of the XF record) that shows a number in one of them.

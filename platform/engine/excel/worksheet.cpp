@@ -10,6 +10,7 @@
 #include "cell_values.h"
 #include "core/error_codes.h"
 #include "core/qt_text.h"
+#include "workbook_globals.h"
 
 namespace excel {
 namespace {
@@ -311,74 +312,23 @@ void Worksheet::write(RecordWriter& w) const {
 }
 
 void Worksheet::writeWith(RecordWriter& w, const Offsets& known, Offsets& found) const {
-    Payload p;
-    p.u16(biff::kBofVersionBiff8).u16(biff::kBofWorksheet).u16(biff::kBofBuild);
-    p.u16(biff::kBofYear).u32(biff::kBofHistoryFlags).u32(biff::kBofLowestVersion);
-    w.record(biff::kRecordBof, p);
-
+    writeBof(w, biff::kBofWorksheet);
     const auto rowCount = static_cast<std::uint32_t>(rows_.size());
-    p.clear();
+    Payload p;
     p.u32(0).u32(0).u32(rowCount).u32(known.defColWidth);
     for (std::uint32_t pos : known.dbCells) p.u32(pos);
     w.record(biff::kRecordIndex, p);
 
     writeSettings(w);
-
     found.defColWidth = static_cast<std::uint32_t>(w.position());
-    p.clear();
-    w.record(biff::kRecordDefColWidth, p.u16(kDefaultColumnWidth));
-    for (const ColumnRun& run : columnRuns()) {
-        p.clear();
-        p.u16(run.first).u16(run.last);
-        p.u16(static_cast<std::uint16_t>((run.chars + 2) * 256)).u16(xfs_.general);
-        p.u16(0).u16(0);
-        w.record(biff::kRecordColInfo, p);
-    }
+    writeColumnWidths(w);
     p.clear();
     p.u32(0).u32(rowCount).u16(0).u16(static_cast<std::uint16_t>(columns_.size())).u16(0);
     w.record(biff::kRecordDimensions, p);
 
-    FramedSink framed(w);
-    std::vector<std::uint64_t> cellStarts;
     for (std::uint32_t first = 0; first < rowCount; first += biff::kRowsPerBlock) {
         const std::uint32_t last = std::min(first + biff::kRowsPerBlock, rowCount);
-        const std::uint64_t blockStart = w.position();
-        // Row records are of fixed size: framed here, like the cells, rather than
-        // built field by field (65,535 of them, twice).
-        for (std::uint32_t r = first; r < last; ++r) {
-            std::uint8_t row[kRowRecordSize];
-            putLe16(row, biff::kRecordRow);
-            putLe16(row + 2, kRowRecordSize - biff::kRecordHeaderSize);
-            putLe16(row + 4, static_cast<std::uint16_t>(r));
-            putLe16(row + 6, rows_[r].firstColumn);
-            putLe16(row + 8, rows_[r].lastColumnPlusOne);
-            putLe16(row + 10, biff::kRowDefaultHeight);
-            putLe16(row + 12, 0);
-            putLe16(row + 14, 0);
-            putLe16(row + 16, biff::kRowFlagsReserved);
-            putLe16(row + 18, xfs_.general);
-            w.framed(row, sizeof row);
-        }
-        // The block's cells in one copy; each row's start follows from its extent.
-        const std::uint64_t cellsBegin = first == 0 ? 0 : rows_[first - 1].end;
-        const std::uint64_t cellsAt = w.position();
-        cellStarts.clear();
-        for (std::uint32_t r = first; r < last; ++r) {
-            const std::uint64_t begin = r == 0 ? 0 : rows_[r - 1].end;
-            cellStarts.push_back(cellsAt + (begin - cellsBegin));
-        }
-        cells_.copyTo(framed, cellsBegin, rows_[last - 1].end);
-        const std::uint64_t dbCell = w.position();
-        found.dbCells.push_back(static_cast<std::uint32_t>(dbCell));
-        // Offsets back to the block's first ROW, then from the second ROW record to
-        // the first row's cells, then from each row's cells to the next's.
-        p.clear();
-        p.u32(static_cast<std::uint32_t>(dbCell - blockStart));
-        for (std::size_t i = 0; i < cellStarts.size(); ++i) {
-            std::uint64_t from = i == 0 ? blockStart + kRowRecordSize : cellStarts[i - 1];
-            p.u16(static_cast<std::uint16_t>(cellStarts[i] - from));
-        }
-        w.record(biff::kRecordDbCell, p);
+        found.dbCells.push_back(writeRowBlock(w, first, last));
     }
 
     p.clear();
@@ -390,6 +340,56 @@ void Worksheet::writeWith(RecordWriter& w, const Offsets& known, Offsets& found)
     p.u16(0).u16(0).u32(0);
     w.record(biff::kRecordWindow2, p);
     w.record(biff::kRecordEof, nullptr, 0);
+}
+
+void Worksheet::writeColumnWidths(RecordWriter& w) const {
+    w.record(biff::kRecordDefColWidth, Payload().u16(kDefaultColumnWidth));
+    for (const ColumnRun& run : columnRuns()) {
+        Payload p;
+        p.u16(run.first).u16(run.last);
+        p.u16(static_cast<std::uint16_t>((run.chars + 2) * 256)).u16(xfs_.general);
+        p.u16(0).u16(0);
+        w.record(biff::kRecordColInfo, p);
+    }
+}
+
+std::uint32_t Worksheet::writeRowBlock(RecordWriter& w, std::uint32_t first,
+                                       std::uint32_t last) const {
+    const std::uint64_t blockStart = w.position();
+    // Row records are of fixed size: framed here, like the cells, rather than
+    // built field by field (65,535 of them, twice).
+    for (std::uint32_t r = first; r < last; ++r) {
+        std::uint8_t row[kRowRecordSize];
+        putLe16(row, biff::kRecordRow);
+        putLe16(row + 2, kRowRecordSize - biff::kRecordHeaderSize);
+        putLe16(row + 4, static_cast<std::uint16_t>(r));
+        putLe16(row + 6, rows_[r].firstColumn);
+        putLe16(row + 8, rows_[r].lastColumnPlusOne);
+        putLe16(row + 10, biff::kRowDefaultHeight);
+        putLe16(row + 12, 0);
+        putLe16(row + 14, 0);
+        putLe16(row + 16, biff::kRowFlagsReserved);
+        putLe16(row + 18, xfs_.general);
+        w.framed(row, sizeof row);
+    }
+    // The block's cells in one copy; each row's start follows from its extent.
+    const std::uint64_t cellsBegin = first == 0 ? 0 : rows_[first - 1].end;
+    const std::uint64_t cellsAt = w.position();
+    FramedSink framed(w);
+    cells_.copyTo(framed, cellsBegin, rows_[last - 1].end);
+    const std::uint64_t dbCell = w.position();
+    // Offsets back to the block's first Row, then from the second Row record to
+    // the first row's cells, then from each row's cells to the next's.
+    Payload p;
+    p.u32(static_cast<std::uint32_t>(dbCell - blockStart));
+    std::uint64_t from = blockStart + kRowRecordSize;
+    for (std::uint32_t r = first; r < last; ++r) {
+        const std::uint64_t start = cellsAt + ((r == 0 ? 0 : rows_[r - 1].end) - cellsBegin);
+        p.u16(static_cast<std::uint16_t>(start - from));
+        from = start;
+    }
+    w.record(biff::kRecordDbCell, p);
+    return static_cast<std::uint32_t>(dbCell);
 }
 
 }  // namespace excel

@@ -73,6 +73,10 @@ private:
     std::vector<ColumnRun> columnRuns() const;
     static void writeSettings(RecordWriter& w);
     void writeWith(RecordWriter& w, const Offsets& known, Offsets& found) const;
+    void writeColumnWidths(RecordWriter& w) const;
+    // Rows [first, last): their Row records, their cells, and the DBCell that
+    // points back at them; returns the DBCell's stream position.
+    std::uint32_t writeRowBlock(RecordWriter& w, std::uint32_t first, std::uint32_t last) const;
 
     std::vector<engine::Column> columns_;
     SharedStrings& strings_;

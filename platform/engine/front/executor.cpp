@@ -1,8 +1,10 @@
 #include "executor.h"
 
+#include <QByteArray>
 #include <QFile>
 
 #include "core/error_codes.h"
+#include "engine/engine.h"
 #include "excel/excel.h"
 #include "jet/jet.h"
 #include "sql/sql.h"
@@ -50,15 +52,8 @@ void scan(Plan& plan, const sql::Filter& filter, Sink&& sink) {
     }
 }
 
-}  // namespace
-
-void executeStatement(jet::Database& db, const QString& statement) {
-    sql::Statement parsed = sql::parse(statement.toStdU16String());
-    if (!parsed.into) {
-        raise(kErrCannotExecuteSelect, QStringLiteral("Cannot execute a select query: "
-                                                      "the statement has no INTO target."));
-    }
-    Plan plan = prepare(db, std::move(parsed));
+void exportRows(jet::Database& db, sql::Statement statement) {
+    Plan plan = prepare(db, std::move(statement));
     const sql::Filter filter = sql::Filter::compile(plan.statement, plan.table->columns());
     const auto& target = *plan.statement.into;
     const QByteArray path = QFile::encodeName(QString::fromStdU16String(target.database));
@@ -67,18 +62,51 @@ void executeStatement(jet::Database& db, const QString& statement) {
     out.commit();
 }
 
-void runSelect(jet::Database& db, const QString& statement,
-               const std::function<void(const std::vector<Column>&)>& header,
-               const std::function<void(const Row&)>& row) {
-    sql::Statement parsed = sql::parse(statement.toStdU16String());
-    if (parsed.into) {
-        raise(kErrSyntaxInStatement,
-              QStringLiteral("A SELECT with INTO writes a workbook; run it as an action."));
+QString textOf(const Value& v) {
+    switch (v.type) {
+        case Type::Null:
+            return {};
+        case Type::Text:
+        case Type::Memo:
+            return QString::fromStdU16String(v.text);
+        case Type::Binary:
+        case Type::LongBinary:
+            return v.bytes.empty()
+                       ? QString()
+                       : QStringLiteral("0x") +
+                             QString::fromLatin1(QByteArray::fromStdString(v.bytes).toHex());
+        default:
+            return QString::fromStdU16String(sql::textForm(v));
     }
-    Plan plan = prepare(db, std::move(parsed));
+}
+
+}  // namespace
+
+void executeStatement(jet::Database& db, const QString& statement) {
+    sql::Statement parsed = sql::parse(statement.toStdU16String());
+    if (!parsed.into) {
+        raise(kErrCannotExecuteSelect, QStringLiteral("Cannot execute a select query: "
+                                                      "the statement has no INTO target."));
+    }
+    exportRows(db, std::move(parsed));
+}
+
+void runStatement(const QString& path, const QString& statement,
+                  const std::function<void(const QStringList&)>& header,
+                  const std::function<void(const QStringList&)>& row) {
+    sql::Statement parsed = sql::parse(statement.toStdU16String());
+    auto db = jet::Database::open(QFile::encodeName(path).toStdString());
+    if (parsed.into) return exportRows(*db, std::move(parsed));
+    Plan plan = prepare(*db, std::move(parsed));
     const sql::Filter filter = sql::Filter::compile(plan.statement, plan.table->columns());
-    header(plan.columns);
-    scan(plan, filter, row);
+    QStringList texts;
+    for (const Column& c : plan.columns) texts.push_back(QString::fromStdU16String(c.name));
+    header(texts);
+    scan(plan, filter, [&](const Row& values) {
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            texts[i] = textOf(values[static_cast<std::size_t>(i)]);
+        row(texts);
+    });
 }
 
 }  // namespace engine

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/error_codes.h"
+#include "core/little_endian.h"
 
 namespace jet {
 
@@ -213,8 +214,8 @@ void PageFile::checkHeader() {
 void PageFile::unmask(std::uint32_t pg, std::uint8_t* page) const {
     if (pg == 0 || dbKey_ == 0) return;
     const std::uint32_t k = dbKey_ ^ pg;
-    const std::uint8_t key[4] = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
-                                 static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 24)};
+    std::uint8_t key[4];
+    engine::putLe32(key, k);
     rc4(key, sizeof key, page, format_->pageSize);
 }
 

@@ -2,7 +2,6 @@
 
 #include <iconv.h>
 
-#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -48,8 +47,7 @@ char16_t convertByte(iconv_t cd, std::uint8_t byte) {
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     if (iconv(cd, &ip, &il, &op, &ol) == static_cast<std::size_t>(-1) || sizeof out - ol != 2)
         return byte;
-    return static_cast<char16_t>(static_cast<std::uint8_t>(out[0]) |
-                                 (static_cast<std::uint8_t>(out[1]) << 8));
+    return engine::le16(reinterpret_cast<const std::uint8_t*>(out));
 }
 
 }  // namespace
@@ -99,7 +97,7 @@ void TextDecoder::decode(const std::uint8_t* p, std::size_t n, std::u16string& o
                 o += end - i;
                 i = end;
             } else if (i + 1 < n) {
-                *o++ = static_cast<char16_t>(p[i] | (p[i + 1] << 8));
+                *o++ = engine::le16(p + i);
                 i += 2;
             } else {
                 break;  // a stray last byte: not part of any character
@@ -108,15 +106,8 @@ void TextDecoder::decode(const std::uint8_t* p, std::size_t n, std::u16string& o
         out.resize(static_cast<std::size_t>(o - out.data()));
         return;
     }
-    if constexpr (std::endian::native == std::endian::little) {
-        // The bytes are the units already (at any alignment, hence memcpy).
-        out.resize(n / 2);
-        if (!out.empty()) std::memcpy(out.data(), p, out.size() * 2);
-    } else {
-        out.resize(n / 2);
-        for (std::size_t i = 0; i < n / 2; ++i)
-            out[i] = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
-    }
+    out.resize(n / 2);
+    engine::unitsFromLe(p, out.size(), out.data());
 }
 
 void TextDecoder::decodeMultiByte(const std::uint8_t* p, std::size_t n, std::u16string& out) const {
@@ -130,8 +121,7 @@ void TextDecoder::decodeMultiByte(const std::uint8_t* p, std::size_t n, std::u16
         std::size_t ol = buf.size();
         const std::size_t r = iconv(cd, &ip, &il, &op, &ol);
         for (char* q = buf.data(); q + 1 < op; q += 2)
-            out.push_back(static_cast<char16_t>(static_cast<std::uint8_t>(q[0]) |
-                                                (static_cast<std::uint8_t>(q[1]) << 8)));
+            out.push_back(engine::le16(reinterpret_cast<const std::uint8_t*>(q)));
         if (r == static_cast<std::size_t>(-1) && il > 0) {
             // An invalid or cut byte sequence: keep the byte as its own character.
             out.push_back(table_[static_cast<std::uint8_t>(*ip)]);

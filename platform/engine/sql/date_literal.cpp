@@ -16,7 +16,8 @@ struct Reader {
         while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
     }
     bool at(char16_t c) const { return i < s.size() && s[i] == c; }
-    // Up to 4 digits; digit count in n (0 when none).
+    // Up to 5 digits, one more than any field holds, so that a field too long is
+    // seen as such; digit count in n (0 when none).
     long number(int& n) {
         long v = 0;
         n = 0;

@@ -176,6 +176,9 @@ struct Filter::Impl {
 
     std::vector<Node> nodes;
     std::vector<LikePattern> patterns;
+    // Binary data tested by LIKE is read as text here, a buffer that keeps its
+    // capacity from row to row.
+    mutable std::u16string binaryText;
     std::u16string whereText;
     int root = -1;
 
@@ -291,10 +294,8 @@ struct Filter::Impl {
     bool like(const Node& n, const Value& x, const engine::Row& row, Tri& result) const {
         if (n.pattern >= 0 && patterns[static_cast<std::size_t>(n.pattern)].matchesAnyText())
             return true;
-        // Binary data is read as text in a per-thread buffer that keeps its capacity.
-        thread_local std::u16string large;
         TextBuffer buffer;
-        std::u16string_view text = textFormOf(x, buffer, large);
+        std::u16string_view text = textFormOf(x, buffer, binaryText);
         if (n.pattern >= 0) return patterns[static_cast<std::size_t>(n.pattern)].matches(text);
         // A pattern from a column is compiled per row; this path allocates.
         const Value& p = value(n.b, row);
@@ -303,16 +304,9 @@ struct Filter::Impl {
             return false;
         }
         TextBuffer patternBuffer;
-        std::u16string why, patternLarge;
-        std::u16string_view patternText = textFormOf(p, patternBuffer, patternLarge);
-        auto pattern = LikePattern::compile(patternText, &why);
-        if (!pattern)
-            engine::raise(
-                engine::kErrSyntaxInExpression,
-                QStringLiteral("Invalid pattern string '%1' (%2) in query expression '%3'.")
-                    .arg(engine::toQString(patternText), engine::toQString(why),
-                         engine::toQString(whereText)));
-        return pattern->matches(text);
+        std::u16string patternLarge;
+        return LikePattern::compileOrRaise(textFormOf(p, patternBuffer, patternLarge), whereText)
+            .matches(text);
     }
 
     Tri test(int i, const engine::Row& row) const {
@@ -458,15 +452,10 @@ Filter Filter::compile(const Statement& statement, const std::vector<engine::Col
             const Impl::Node& p = impl->nodes[static_cast<std::size_t>(n.b)];
             if (p.kind != ExprKind::Literal || p.constant.isNull()) continue;
             TextBuffer buffer;
-            std::u16string why, large;
-            auto pattern = LikePattern::compile(textFormOf(p.constant, buffer, large), &why);
-            if (!pattern)
-                engine::raise(
-                    engine::kErrSyntaxInExpression,
-                    QStringLiteral("Invalid pattern string (%1) in query expression '%2'.")
-                        .arg(engine::toQString(why), engine::toQString(impl->whereText)));
+            std::u16string large;
             n.pattern = static_cast<int>(impl->patterns.size());
-            impl->patterns.push_back(std::move(*pattern));
+            impl->patterns.push_back(LikePattern::compileOrRaise(
+                textFormOf(p.constant, buffer, large), impl->whereText));
         }
     }
     return Filter(std::move(impl));

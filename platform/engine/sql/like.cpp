@@ -1,3 +1,5 @@
+#include "core/error_codes.h"
+#include "core/qt_text.h"
 #include "fold_internal.h"
 #include "like_internal.h"
 
@@ -19,48 +21,7 @@ std::optional<LikePattern> LikePattern::compile(std::u16string_view pattern, std
         } else if (c == '#') {
             p.elements_.push_back({Op::Digit});
         } else if (c == '[') {
-            Element set{Op::Set};
-            set.first = static_cast<std::uint32_t>(p.ranges_.size());
-            bool closed = false;
-            bool atStart = true;
-            if (i < pattern.size() && pattern[i] == '!') {
-                set.negated = true;
-                ++i;
-            }
-            while (i < pattern.size()) {
-                char32_t lo = codePointAt(pattern, i, len);
-                i += len;
-                if (lo == ']') {
-                    closed = true;
-                    break;
-                }
-                char32_t hi = lo;
-                // "a-z" is a range; a '-' first or last stands for itself.
-                if (!(atStart && lo == '-') && i + 1 < pattern.size() && pattern[i] == '-' &&
-                    pattern[i + 1] != ']') {
-                    hi = codePointAt(pattern, i + 1, len);
-                    i += 1 + len;
-                    if (hi < lo) {
-                        if (why) *why = u"descending range in brackets";
-                        return std::nullopt;
-                    }
-                }
-                atStart = false;
-                char32_t flo = foldCase(lo), fhi = foldCase(hi);
-                // Folding keeps letter ranges ascending; where it would not, keep the
-                // range as written (both the character and its folding are tried).
-                if (flo <= fhi) p.ranges_.push_back({flo, fhi});
-                if (flo != lo || fhi != hi) p.ranges_.push_back({lo, hi});
-            }
-            if (!closed) {
-                if (why) *why = u"'[' without ']'";
-                return std::nullopt;
-            }
-            set.count = static_cast<std::uint32_t>(p.ranges_.size()) - set.first;
-            // "[]" matches zero characters; "[!]" is the complement of nothing: any one.
-            if (set.count == 0 && !set.negated) continue;
-            if (set.count == 0) set.op = Op::AnyChar;
-            p.elements_.push_back(set);
+            if (!p.addSet(pattern, i, why)) return std::nullopt;
         } else {
             Element e{Op::Char};
             e.ch = foldCase(c);
@@ -78,6 +39,66 @@ std::optional<LikePattern> LikePattern::compile(std::u16string_view pattern, std
         if (p.isInfix_) p.infix_.push_back(static_cast<char16_t>(e.ch));
     }
     return p;
+}
+
+bool LikePattern::addSet(std::u16string_view pattern, std::size_t& i, std::u16string* why) {
+    Element set{Op::Set};
+    set.first = static_cast<std::uint32_t>(ranges_.size());
+    if (i < pattern.size() && pattern[i] == '!') {
+        set.negated = true;
+        ++i;
+    }
+    bool closed = false;
+    bool atStart = true;
+    while (i < pattern.size()) {
+        std::size_t len;
+        char32_t lo = codePointAt(pattern, i, len);
+        i += len;
+        if (lo == ']') {
+            closed = true;
+            break;
+        }
+        char32_t hi = lo;
+        // "a-z" is a range; a '-' first or last stands for itself.
+        if (!(atStart && lo == '-') && i + 1 < pattern.size() && pattern[i] == '-' &&
+            pattern[i + 1] != ']') {
+            hi = codePointAt(pattern, i + 1, len);
+            i += 1 + len;
+            if (hi < lo) {
+                if (why) *why = u"descending range in brackets";
+                return false;
+            }
+        }
+        atStart = false;
+        char32_t flo = foldCase(lo), fhi = foldCase(hi);
+        // Folding keeps letter ranges ascending; where it would not, keep the
+        // range as written (both the character and its folding are tried).
+        if (flo <= fhi) ranges_.push_back({flo, fhi});
+        if (flo != lo || fhi != hi) ranges_.push_back({lo, hi});
+    }
+    if (!closed) {
+        if (why) *why = u"'[' without ']'";
+        return false;
+    }
+    set.count = static_cast<std::uint32_t>(ranges_.size()) - set.first;
+    // "[]" matches zero characters; "[!]" is the complement of nothing: any one.
+    if (set.count == 0 && !set.negated) return true;
+    if (set.count == 0) set.op = Op::AnyChar;
+    elements_.push_back(set);
+    return true;
+}
+
+LikePattern LikePattern::compileOrRaise(std::u16string_view pattern,
+                                        std::u16string_view whereText) {
+    std::u16string why;
+    auto compiled = compile(pattern, &why);
+    if (!compiled) {
+        engine::raise(engine::kErrSyntaxInExpression,
+                      QStringLiteral("Invalid pattern string '%1' (%2) in query expression '%3'.")
+                          .arg(engine::toQString(pattern), engine::toQString(why),
+                               engine::toQString(whereText)));
+    }
+    return std::move(*compiled);
 }
 
 inline bool LikePattern::matchesOne(const Element& e, char32_t c) const {

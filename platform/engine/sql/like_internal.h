@@ -21,6 +21,11 @@ public:
     static std::optional<LikePattern> compile(std::u16string_view pattern,
                                               std::u16string* why = nullptr);
 
+    // The same for a pattern of the WHERE clause `whereText`: throws converti::Error
+    // 3075 "Invalid pattern string ..." naming pattern, reason and clause, the one
+    // place that error is raised.
+    static LikePattern compileOrRaise(std::u16string_view pattern, std::u16string_view whereText);
+
     // Does not allocate.
     bool matches(std::u16string_view text) const;
 
@@ -40,6 +45,9 @@ private:
         std::uint32_t count = 0;
     };
 
+    // Reads a bracket set from just past its '[' to past its ']'; false, with
+    // the reason in why when given, for a descending range or a missing ']'.
+    bool addSet(std::u16string_view pattern, std::size_t& i, std::u16string* why);
     bool matchesOne(const Element& e, char32_t c) const;
     bool contains(std::u16string_view text) const;
 

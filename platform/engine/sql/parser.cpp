@@ -343,11 +343,8 @@ private:
             advance();
             auto e = node(ExprKind::Like, std::move(left), operand());
             e->negated = negated;
-            if (e->right->kind == ExprKind::Literal && e->right->literal.type == Type::Text) {
-                std::u16string why;
-                if (!LikePattern::compile(e->right->literal.text, &why))
-                    whereError(u"Invalid pattern string (" + why + u") in query expression");
-            }
+            if (e->right->kind == ExprKind::Literal && e->right->literal.type == Type::Text)
+                LikePattern::compileOrRaise(e->right->literal.text, whereText_);
             return e;
         }
         if (tok_.isKeyword("IS")) {

@@ -58,8 +58,9 @@ struct Statement {
 // installable format other than Excel 8.0).
 Statement parse(std::u16string_view text);
 
-// The compiled WHERE clause of one statement over one table's columns. Immutable
-// after compile(), so one Filter may test rows from several threads.
+// The compiled WHERE clause of one statement over one table's columns. Testing a
+// row changes nothing a caller can see, but reuses a buffer of the Filter: one
+// Filter tests the rows of one scan at a time.
 class Filter {
 public:
     // Resolves every name (unknown names: 3061, listing them) and checks the types

@@ -85,31 +85,6 @@ TEST(CompoundFile, StreamReadsBackByteForByte) {
     }
 }
 
-// Bytes written earlier are overwritten in place, in the mini stream and in
-// regular sectors alike, and the rest of the stream stays as it was.
-TEST(CompoundFile, PatchedBytesReadBackInPlace) {
-    for (std::size_t size : {100u, 4095u, 70001u, 3000000u}) {
-        SCOPED_TRACE(size);
-        const auto original = pattern(size);
-        auto expected = original;
-        const std::uint8_t early[4] = {0xDE, 0xAD, 0xBE, 0xEF};
-        std::copy(early, early + 4, expected.begin() + 2);
-        const std::uint8_t late[3] = {1, 2, 3};
-        const std::size_t lateAt[] = {0, size / 2 - 1, size - 3};
-        for (std::size_t at : lateAt) {
-            std::copy(late, late + 3, expected.begin() + static_cast<std::ptrdiff_t>(at));
-        }
-        expectStream(expected, [&](int fd, const QString& path) {
-            CompoundOutput out(fd, path);
-            out.workbook().write(original.data(), size / 2);
-            out.patch(2, early, sizeof early);  // while more is still to come
-            out.workbook().write(original.data() + size / 2, size - size / 2);
-            for (std::size_t at : lateAt) out.patch(at, late, sizeof late);
-            out.finish();
-        });
-    }
-}
-
 TEST(CompoundFile, FullDiskAndOtherFailures) {
     int full = ::open("/dev/full", O_WRONLY);
     if (full < 0) GTEST_SKIP() << "no /dev/full";
@@ -126,14 +101,17 @@ TEST(CompoundFile, FullDiskAndOtherFailures) {
     // two megabytes the writes queue for the file are taken), not only when the
     // container is closed.
     {
-        CompoundOutput out(full, "out.xls");
+        int writes = 0;
         int number = 0;
         try {
-            for (int i = 0; i < 40; ++i) out.workbook().write(bytes.data(), bytes.size());
+            writeCompoundFile(full, "out.xls", [&](ByteSink& sink) {
+                for (; writes < 40; ++writes) sink.write(bytes.data(), bytes.size());
+            });
         } catch (const converti::Error& e) {
             number = e.number();
         }
         EXPECT_EQ(number, engine::kErrDiskFull);
+        EXPECT_LT(writes, 40);
     }
     ::close(full);
 

@@ -44,6 +44,26 @@ void operator delete(void* q, std::size_t) noexcept { operator delete(q); }
 void* operator new[](std::size_t n) { return operator new(n); }
 void operator delete[](void* q) noexcept { operator delete(q); }
 void operator delete[](void* q, std::size_t) noexcept { operator delete(q); }
+// Aligned blocks (the writers' 2 MB chunks) the same, their size one alignment
+// in front of them.
+void* operator new(std::size_t n, std::align_val_t al) {
+    const auto a = static_cast<std::size_t>(al);
+    auto* p = static_cast<char*>(std::aligned_alloc(a, (n + a + a - 1) / a * a));
+    if (!p) throw std::bad_alloc();
+    *reinterpret_cast<std::size_t*>(p) = n;
+    std::size_t now = live += n;
+    std::size_t old = peak.load();
+    while (now > old && !peak.compare_exchange_weak(old, now)) {
+    }
+    return p + a;
+}
+void operator delete(void* q, std::align_val_t al) noexcept {
+    if (!q) return;
+    char* p = static_cast<char*>(q) - static_cast<std::size_t>(al);
+    live -= *reinterpret_cast<std::size_t*>(p);
+    std::free(p);
+}
+void operator delete(void* q, std::size_t, std::align_val_t al) noexcept { operator delete(q, al); }
 
 int main(int argc, char** argv) {
     using engine::Type;

@@ -253,50 +253,6 @@ TEST(SharedStrings, EmptyTableStillWritesSstAndExtSst) {
     EXPECT_EQ(d.recordSizes, (std::vector<std::size_t>{8, 2}));
 }
 
-// Streamed while the table grows, the records are those written at once: same
-// splits, same counts once patched in, same ExtSST (whose buckets depend on the
-// final count). Strings come before the stream starts, between, and after; some
-// run over several records.
-TEST(SharedStrings, StreamedTableEqualsTableWrittenAtOnce) {
-    std::vector<std::u16string> texts;
-    for (int i = 0; i < 3000; ++i) {
-        std::u16string t = u"s" + std::u16string(static_cast<std::size_t>(i * 7919 % 300), u'x');
-        if (i % 4 == 0) t += u'\u0418';
-        if (i % 500 == 0) t += std::u16string(20000, static_cast<char16_t>(u'a' + i % 26));
-        texts.push_back(t + static_cast<char16_t>(u'A' + i % 50) +
-                        static_cast<char16_t>(0x100 + i));
-    }
-    for (std::size_t streamFrom :
-         {std::size_t{0}, std::size_t{1}, std::size_t{1500}, texts.size()}) {
-        SCOPED_TRACE(streamFrom);
-        SharedStrings atOnce, streamed;
-        VectorSink whole, sink;
-        RecordWriter w(sink, 777);
-        for (std::size_t i = 0; i < texts.size(); ++i) {
-            if (i == streamFrom) streamed.startStream(w);
-            // Every text twice, the repeat later: counted, never written again.
-            for (SharedStrings* s : {&atOnce, &streamed}) {
-                s->add(texts[i]);
-                if (i >= 10) s->add(texts[i - 10]);
-            }
-        }
-        if (streamFrom == texts.size()) streamed.startStream(w);
-        streamed.endStream();
-        const auto counts = streamed.counts();
-        std::copy(
-            counts.begin(), counts.end(),
-            sink.bytes.begin() + static_cast<std::ptrdiff_t>(streamed.countsPosition() - 777));
-        RecordWriter atOnceWriter(whole, 777);
-        atOnce.write(atOnceWriter);
-        ASSERT_EQ(sink.bytes.size(), whole.bytes.size());
-        EXPECT_TRUE(sink.bytes == whole.bytes);
-        Decoded d = decode(sink.bytes);
-        EXPECT_EQ(d.strings, texts);
-        EXPECT_EQ(d.total, 2 * texts.size() - 10);
-        EXPECT_EQ(d.extSst[0], 3000u / 128 + 1);
-    }
-}
-
 // ExtSST's strings per bucket: max(unique / 128 + 1, 8), so at most 128 buckets.
 TEST(SharedStrings, BucketSize) {
     const std::pair<std::uint32_t, std::uint32_t> cases[] = {

@@ -309,12 +309,40 @@ TEST(SqlFilter, CompileErrors) {
     }
 }
 
-TEST(SqlFilter, PatternFromARowMustBeValid) {
+// An unusable pattern is one error wherever it is met: a text literal when the
+// statement is parsed, a pattern from a column when a row is tested. Both name
+// the pattern, the reason and the clause; a usable pattern from a column passes.
+TEST(SqlFilter, PatternErrorIsTheSameFromALiteralAndFromARow) {
+    const struct {
+        std::u16string_view where;
+        std::u16string_view note;  // the row's Note, the pattern of "Name LIKE Note"
+        std::u16string_view description;
+    } cases[] = {
+        {u"Name LIKE '[z-a]'", u"x",
+         u"Invalid pattern string '[z-a]' (descending range in brackets) in query "
+         u"expression 'Name LIKE '[z-a]''."},
+        {u"Name LIKE Note", u"[z-a]",
+         u"Invalid pattern string '[z-a]' (descending range in brackets) in query "
+         u"expression 'Name LIKE Note'."},
+        {u"Name LIKE '[abc'", u"x",
+         u"Invalid pattern string '[abc' ('[' without ']') in query expression "
+         u"'Name LIKE '[abc''."},
+        {u"Name LIKE Note", u"[abc",
+         u"Invalid pattern string '[abc' ('[' without ']') in query expression "
+         u"'Name LIKE Note'."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(utf8(c.where) + " / " + utf8(c.note));
+        engine::Row row = fullRow();
+        row[7].text = c.note;
+        auto error = errorOf([&] { keeps(c.where, row); });
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(error->number(), 3075);
+        EXPECT_EQ(error->description().toStdU16String(), c.description);
+    }
     engine::Row row = fullRow();
-    row[7].text = u"[abc";
-    auto error = errorOf([&] { keeps(u"Name LIKE Note", row); });
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->number(), 3075);
+    row[7].text = u"[a-z]*";
+    EXPECT_FALSE(errorOf([&] { keeps(u"Name LIKE Note", row); }).has_value());
 }
 
 TEST(SqlFilter, ResolvesTheSelectList) {

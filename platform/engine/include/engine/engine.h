@@ -8,7 +8,9 @@
 // without calling close() is allowed and releases everything it held.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "core/field_types.h"  // kTypeBoolean ... kTypeComplexText, what fieldType() returns
@@ -45,5 +47,16 @@ public:
 
 // The real engine over .mdb and .accdb files and Excel 8.0 workbooks.
 std::unique_ptr<Engine> createEngine();
+
+// Runs one statement on the database at `path`, for a program without the
+// window (jetsql); the statement is parsed once, before the database is opened.
+// An export (SELECT ... INTO) writes its workbook as execute() does. A SELECT
+// without INTO calls header() once with the selected field names, then row()
+// for each matching row with its values as texts: empty for Null, binary data
+// as 0x and its bytes in hex digits, everything else in the text form the
+// WHERE clause compares.
+void runStatement(const QString& path, const QString& statement,
+                  const std::function<void(const QStringList&)>& header,
+                  const std::function<void(const QStringList&)>& row);
 
 }  // namespace engine

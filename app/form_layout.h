@@ -11,7 +11,7 @@
 class QScreen;
 class QWidget;
 
-namespace design {
+namespace form_layout {
 
 struct Control {
     const char* name;
@@ -82,4 +82,4 @@ private:
     std::map<int, QWidget*> byTab_;
 };
 
-}  // namespace design
+}  // namespace form_layout

@@ -1,4 +1,4 @@
-#include "design.h"
+#include "form_layout.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace design {
+namespace form_layout {
 
 namespace {
 
@@ -93,4 +93,4 @@ QRect Layout::windowGeometry() const {
     return QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client, available);
 }
 
-}  // namespace design
+}  // namespace form_layout
