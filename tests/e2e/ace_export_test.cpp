@@ -53,7 +53,8 @@ TEST(AceExport, EveryUserTableMatchesMdbReaderCellByCell) {
             const std::string t = table.get<std::string>();
             const e2e::Run exported = run(e2e::bin("jetsql"), {db, exportInto(xls, t)});
             ASSERT_EQ(exported.exitCode, 0) << t << ": " << exported.err;
-            const e2e::Run compared = run(CONVERTI_PYTHON, {std::string(CONVERTI_SOURCE_DIR) + "/tests/e2e/compare_ace_xls.py",
+            const e2e::Run compared = run(CONVERTI_PYTHON, {std::string(CONVERTI_SOURCE_DIR) +
+                                                                "/tests/e2e/compare_ace_xls.py",
                                                             json, t, xls, t});
             EXPECT_EQ(compared.exitCode, 0) << t << ":\n" << compared.out << compared.err;
             std::cout << name << "/" << t << ": " << compared.out;
@@ -70,7 +71,8 @@ TEST(AceExport, PasswordProtectedFileIsRefusedAndNothingWritten) {
     if (!fs::exists(db)) GTEST_SKIP() << "ACE fixtures not present";
     e2e::TempDir dir;
     const std::string xls = dir / "never.xls";
-    for (const std::string& statement : {exportInto(xls, "Table1"), std::string("SELECT * FROM Table1")}) {
+    for (const std::string& statement :
+         {exportInto(xls, "Table1"), std::string("SELECT * FROM Table1")}) {
         const e2e::Run r = run(e2e::bin("jetsql"), {db.string(), statement});
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.out, "");
@@ -89,22 +91,32 @@ TEST(AceExport, FiltersAndCsvOnTheNewTypes) {
         const char* csv;
     };
     const Case cases[] = {
-        {"extDateTestV2019.accdb", "SELECT ID FROM Table1 WHERE DateExt LIKE '*.3456789'", "ID\r\n6\r\n"},
-        {"extDateTestV2019.accdb", "SELECT ID FROM Table1 WHERE DateExt > #2021-06-14 22:45:12# AND DateExt < #2021-06-14 22:45:13#",
+        {"extDateTestV2019.accdb", "SELECT ID FROM Table1 WHERE DateExt LIKE '*.3456789'",
          "ID\r\n6\r\n"},
-        {"extDateTestV2019.accdb", "SELECT ID FROM Table1 WHERE DateExt = #2021-06-14 12:45#", "ID\r\n3\r\n"},
+        {"extDateTestV2019.accdb",
+         "SELECT ID FROM Table1 WHERE DateExt > #2021-06-14 22:45:12# AND DateExt < #2021-06-14 "
+         "22:45:13#",
+         "ID\r\n6\r\n"},
+        {"extDateTestV2019.accdb", "SELECT ID FROM Table1 WHERE DateExt = #2021-06-14 12:45#",
+         "ID\r\n3\r\n"},
         // DateNormal holds its time to the millisecond, as a Date/Time does.
-        {"extDateTestV2019.accdb", "SELECT ID FROM Table1 WHERE DateExt = DateNormal", "ID\r\n1\r\n2\r\n3\r\n4\r\n7\r\n9\r\n"},
-        {"extDateTestV2019.accdb", "SELECT ID FROM Table1 WHERE DateExt = #6/14/2021 1:45 AM#", "ID\r\n4\r\n"},
+        {"extDateTestV2019.accdb", "SELECT ID FROM Table1 WHERE DateExt = DateNormal",
+         "ID\r\n1\r\n2\r\n3\r\n4\r\n7\r\n9\r\n"},
+        {"extDateTestV2019.accdb", "SELECT ID FROM Table1 WHERE DateExt = #6/14/2021 1:45 AM#",
+         "ID\r\n4\r\n"},
         {"extDateTestV2019.accdb", "SELECT ID FROM Table1 WHERE DateExt IS NULL", "ID\r\n5\r\n"},
         {"extDateTestV2019.accdb", "SELECT DateExt, DateNormal FROM Table1 WHERE ID = 8",
          "DateExt,DateNormal\r\n0100-06-14 12:45:00.1234567,0100-06-14 12:45:00\r\n"},
         {"bigintV2016.accdb", "SELECT * FROM [Table] WHERE Numeric = 42", "ID,Numeric\r\n1,42\r\n"},
-        {"bigintV2016.accdb", "SELECT * FROM [Table] WHERE Numeric > 9223372036854775806", "ID,Numeric\r\n"},
-        {"complexDataTestV2010.accdb", "SELECT id, [multi-value-data] FROM Table1 WHERE [multi-value-data] LIKE '*value4*'",
+        {"bigintV2016.accdb", "SELECT * FROM [Table] WHERE Numeric > 9223372036854775806",
+         "ID,Numeric\r\n"},
+        {"complexDataTestV2010.accdb",
+         "SELECT id, [multi-value-data] FROM Table1 WHERE [multi-value-data] LIKE '*value4*'",
          "id,multi-value-data\r\nrow2,value1; value4\r\nrow3,value1; value2; value3; value4\r\n"},
-        {"complexDataTestV2010.accdb", "SELECT id FROM Table1 WHERE [attach-data] IS NULL", "id\r\nrow1\r\nrow3\r\n"},
-        {"calcFieldTestV2010.accdb", "SELECT ID, LastFirst FROM Table1 WHERE IsRich", "ID,LastFirst\r\n1,\"Wayne, Bruce\"\r\n"},
+        {"complexDataTestV2010.accdb", "SELECT id FROM Table1 WHERE [attach-data] IS NULL",
+         "id\r\nrow1\r\nrow3\r\n"},
+        {"calcFieldTestV2010.accdb", "SELECT ID, LastFirst FROM Table1 WHERE IsRich",
+         "ID,LastFirst\r\n1,\"Wayne, Bruce\"\r\n"},
         {"calcFieldTestV2010.accdb", "SELECT ID FROM Table1 WHERE WeeklySalary < 0", "ID\r\n2\r\n"},
     };
     for (const Case& c : cases) {

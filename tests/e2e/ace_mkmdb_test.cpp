@@ -106,31 +106,33 @@ TEST(AceMkmdb, CellsReadBackByXlrd) {
                        {db, "SELECT * INTO [Excel 8.0;DATABASE=" + xls + "].[Valori] FROM Valori"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     // Each cell as (type, value, number format) as xlrd reads it.
-    const auto dump = run(CONVERTI_PYTHON,
-                          {"-c",
-                           "import sys, xlrd\n"
-                           "b = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
-                           "s = b.sheet_by_index(0)\n"
-                           "def form(c):\n"
-                           "    if c.ctype == xlrd.XL_CELL_EMPTY: return ''\n"
-                           "    return b.format_map[b.xf_list[c.xf_index].format_key].format_str\n"
-                           "for r in range(1, s.nrows):\n"
-                           "    print([(s.cell(r, c).ctype, s.cell(r, c).value, form(s.cell(r, c)))\n"
-                           "           for c in range(1, s.ncols)])\n",
-                           xls});
+    const auto dump =
+        run(CONVERTI_PYTHON,
+            {"-c",
+             "import sys, xlrd\n"
+             "b = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
+             "s = b.sheet_by_index(0)\n"
+             "def form(c):\n"
+             "    if c.ctype == xlrd.XL_CELL_EMPTY: return ''\n"
+             "    return b.format_map[b.xf_list[c.xf_index].format_key].format_str\n"
+             "for r in range(1, s.nrows):\n"
+             "    print([(s.cell(r, c).ctype, s.cell(r, c).value, form(s.cell(r, c)))\n"
+             "           for c in range(1, s.ncols)])\n",
+             xls});
     ASSERT_EQ(dump.exitCode, 0) << dump.err;
-    EXPECT_EQ(dump.out,
-              // Large Numbers: the nearest double, General; Date/Time Extended: a
-              // date cell in whole seconds, text with a fraction or before 1900-03-01.
-              "[(2, 9007199254740992.0, 'General'), (2, 9007199254740992.0, 'General'), "
-              "(1, '2021-06-14 22:45:12.0000001', 'General')]\n"
-              "[(2, 9007199254740992.0, 'General'), (2, 9007199254740992.0, 'General'), "
-              "(3, 44361.94805555556, 'yyyy-mm-dd hh:mm:ss')]\n"
-              "[(2, 9.223372036854776e+18, 'General'), (2, 9.223372036854776e+18, 'General'), "
-              "(1, '12:45:00.5000000', 'General')]\n"
-              "[(2, -9.223372036854776e+18, 'General'), (0, '', ''), (1, '0001-01-01', 'General')]\n"
-              "[(0, '', ''), (2, 0.0, 'General'), (1, '9999-12-31 23:59:59.9999999', 'General')]\n"
-              "[(2, -9.223372036854776e+18, 'General'), (2, -1.0, 'General'), (0, '', '')]\n");
+    EXPECT_EQ(
+        dump.out,
+        // Large Numbers: the nearest double, General; Date/Time Extended: a
+        // date cell in whole seconds, text with a fraction or before 1900-03-01.
+        "[(2, 9007199254740992.0, 'General'), (2, 9007199254740992.0, 'General'), "
+        "(1, '2021-06-14 22:45:12.0000001', 'General')]\n"
+        "[(2, 9007199254740992.0, 'General'), (2, 9007199254740992.0, 'General'), "
+        "(3, 44361.94805555556, 'yyyy-mm-dd hh:mm:ss')]\n"
+        "[(2, 9.223372036854776e+18, 'General'), (2, 9.223372036854776e+18, 'General'), "
+        "(1, '12:45:00.5000000', 'General')]\n"
+        "[(2, -9.223372036854776e+18, 'General'), (0, '', ''), (1, '0001-01-01', 'General')]\n"
+        "[(0, '', ''), (2, 0.0, 'General'), (1, '9999-12-31 23:59:59.9999999', 'General')]\n"
+        "[(2, -9.223372036854776e+18, 'General'), (2, -1.0, 'General'), (0, '', '')]\n");
 }
 
 }  // namespace

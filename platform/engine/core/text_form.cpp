@@ -140,7 +140,8 @@ std::u16string_view textFormOf(const Value& v, TextBuffer& out, std::u16string& 
             // As the dialect turns bytes into text: pairs of bytes are UTF-16LE units;
             // an odd last byte is dropped.
             large.resize(v.bytes.size() / 2);
-            unitsFromLe(reinterpret_cast<const std::uint8_t*>(v.bytes.data()), large.size(), large.data());
+            unitsFromLe(reinterpret_cast<const std::uint8_t*>(v.bytes.data()), large.size(),
+                        large.data());
             return large;
         case Type::Null:
             break;

@@ -28,7 +28,7 @@ struct CatalogueLookup {
 // bytes, an empty cell. A missing or damaged link: 3343 naming the table and
 // column.
 void completeAceColumns(const std::shared_ptr<const PageFile>& file,
-                        const std::shared_ptr<const TextDecoder>& text, const CatalogueLookup& catalogue,
-                        TableDef& def);
+                        const std::shared_ptr<const TextDecoder>& text,
+                        const CatalogueLookup& catalogue, TableDef& def);
 
 }  // namespace jet

@@ -88,9 +88,11 @@ std::optional<std::vector<Property>> parseProperties(std::string_view blob) {
             const std::uint8_t* head;
             const std::uint8_t* data;
             v.take(2, &head);  // DDL flag, type
-            if (!v.u16(&nameIndex) || !v.u16(&size) || !v.take(size, &data) || nameIndex >= names.size())
+            if (!v.u16(&nameIndex) || !v.u16(&size) || !v.take(size, &data) ||
+                nameIndex >= names.size())
                 return std::nullopt;
-            out.push_back({map, names[nameIndex], head[1], std::string(reinterpret_cast<const char*>(data), size)});
+            out.push_back({map, names[nameIndex], head[1],
+                           std::string(reinterpret_cast<const char*>(data), size)});
         }
     }
     return out;

@@ -12,7 +12,7 @@
 namespace jet {
 
 struct Property {
-    std::u16string map;   // the column it belongs to; empty for the table's own
+    std::u16string map;  // the column it belongs to; empty for the table's own
     std::u16string name;
     std::uint8_t type = 0;  // a column type byte (format.h ColumnType)
     std::string data;

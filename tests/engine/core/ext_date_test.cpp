@@ -23,7 +23,9 @@ std::int64_t at(sys_days day, long secondsOfDay = 0, std::int32_t fraction = 0) 
     return engine::extTicks(day, seconds{secondsOfDay}, fraction);
 }
 
-std::string text(std::int64_t ticks) { return narrow(engine::extDateText(engine::splitExtDate(ticks)).view()); }
+std::string text(std::int64_t ticks) {
+    return narrow(engine::extDateText(engine::splitExtDate(ticks)).view());
+}
 
 TEST(ExtDate, TicksSplitAndJoinAtBothEndsAndPast) {
     struct Case {
@@ -122,13 +124,16 @@ TEST(ExtDate, OrdersAgainstJetDatesToTheMillisecond) {
         // Below zero the fraction counts forward from the start of the day.
         {"1899-12-29 06:00 and -1.25", at(engine::kDayZero - days{1}, 21600), -1.25, 0},
         {"1899-12-29 00:00 and -1.25", at(engine::kDayZero - days{1}), -1.25, -1},
-        {"1899-12-29 06:00:00.0000001 and -1.25", at(engine::kDayZero - days{1}, 21600, 1), -1.25, 1},
+        {"1899-12-29 06:00:00.0000001 and -1.25", at(engine::kDayZero - days{1}, 21600, 1), -1.25,
+         1},
         {"1899-12-28 23:00 and -1.25", at(engine::kDayZero - days{2}, 82800), -1.25, -1},
         // The doubles nearest 08:00 and 01:45 lie below and above them.
         {"08:00 and the double of 1/3", at(engine::kDayZero, 28800), 1.0 / 3.0, 0},
         {"a tick past 08:00 and the double of 1/3", at(engine::kDayZero, 28800) + 1, 1.0 / 3.0, 1},
-        {"a tick before 08:00 and the double of 1/3", at(engine::kDayZero, 28800) - 1, 1.0 / 3.0, -1},
-        {"2021-06-14 01:45 and its double", at(sys_days{year{2021} / 6 / 14}, 6300), 44361 + 6300 / 86400.0, 0},
+        {"a tick before 08:00 and the double of 1/3", at(engine::kDayZero, 28800) - 1, 1.0 / 3.0,
+         -1},
+        {"2021-06-14 01:45 and its double", at(sys_days{year{2021} / 6 / 14}, 6300),
+         44361 + 6300 / 86400.0, 0},
         {"01:45:00.001 and its double", at(sys_days{year{2021} / 6 / 14}, 6300, 10000),
          44361 + 6300.001 / 86400.0, 0},
         {"01:45:00.0009999 and 01:45:00.001", at(sys_days{year{2021} / 6 / 14}, 6300, 9999),
@@ -140,7 +145,8 @@ TEST(ExtDate, OrdersAgainstJetDatesToTheMillisecond) {
         {"the smallest double above zero", zero, std::numeric_limits<double>::denorm_min(), 0},
         {"the day's last tick and the largest double below one", zero + kTicksPerDay - 1,
          std::nextafter(1.0, 0.0), -1},
-        {"the next midnight and the largest double below one", zero + kTicksPerDay, std::nextafter(1.0, 0.0), 0},
+        {"the next midnight and the largest double below one", zero + kTicksPerDay,
+         std::nextafter(1.0, 0.0), 0},
         // Days far apart, ends of the range, numbers no date has.
         {"the first tick and Jet's first day", 0, -657434.0, -1},
         {"the last tick and 9999-12-31", engine::kLastExtTick, 2958465.0, 1},
@@ -153,7 +159,8 @@ TEST(ExtDate, OrdersAgainstJetDatesToTheMillisecond) {
         {"the first tick and 0001-01-01", 0, -693593.0, 0},
         {"anything and NaN", noon, nan, 2},
     };
-    for (const Case& c : cases) EXPECT_EQ(engine::compareExtDate(c.ticks, c.jet), c.order) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(engine::compareExtDate(c.ticks, c.jet), c.order) << c.what;
 }
 
 }  // namespace

@@ -64,15 +64,17 @@ TEST(AceCells, ReadBackByXlrd) {
     const Case cases[] = {
         // Large Number: the nearest double, 15 significant digits shown.
         {"BigMin", integer(Type::BigInt, kMin), "number", -9223372036854775808.0, "General"},
-        {"BigMinPlus1", integer(Type::BigInt, kMin + 1), "number", -9223372036854775808.0, "General"},
+        {"BigMinPlus1", integer(Type::BigInt, kMin + 1), "number", -9223372036854775808.0,
+         "General"},
         {"BigMinus1", integer(Type::BigInt, -1), "number", -1, "General"},
         {"BigZero", integer(Type::BigInt, 0), "number", 0, "General"},
         {"BigOne", integer(Type::BigInt, 1), "number", 1, "General"},
         {"BigRkLast", integer(Type::BigInt, (1 << 29) - 1), "number", (1 << 29) - 1, "General"},
         {"BigRkPast", integer(Type::BigInt, 1 << 29), "number", 1 << 29, "General"},
-        {"Big2To53Plus1", integer(Type::BigInt, (std::int64_t{1} << 53) + 1), "number", 9007199254740992.0,
+        {"Big2To53Plus1", integer(Type::BigInt, (std::int64_t{1} << 53) + 1), "number",
+         9007199254740992.0, "General"},
+        {"BigMaxMinus1", integer(Type::BigInt, kMax - 1), "number", 9223372036854775808.0,
          "General"},
-        {"BigMaxMinus1", integer(Type::BigInt, kMax - 1), "number", 9223372036854775808.0, "General"},
         {"BigMax", integer(Type::BigInt, kMax), "number", 9223372036854775808.0, "General"},
         // Date/Time Extended in whole seconds: the Date/Time rules.
         {"ExtDate", ext(kDay, 0), "date", 44361, "yyyy-mm-dd"},
@@ -85,14 +87,18 @@ TEST(AceCells, ReadBackByXlrd) {
         {"Ext1765", ext(year{1765} / 6 / 14, 45900), "text", "1765-06-14 12:45:00", "General"},
         {"ExtFirstDay", ext(year{1} / 1 / 1, 0), "text", "0001-01-01", "General"},
         // A fraction of a second no date format here shows: the text keeps it.
-        {"ExtFraction", ext(kDay, 81912, 3456789), "text", "2021-06-14 22:45:12.3456789", "General"},
+        {"ExtFraction", ext(kDay, 81912, 3456789), "text", "2021-06-14 22:45:12.3456789",
+         "General"},
         {"ExtOneTick", ext(kDay, 0, 1), "text", "2021-06-14 00:00:00.0000001", "General"},
-        {"ExtTimeFraction", ext(engine::kDayZero, 0, 5000000), "text", "00:00:00.5000000", "General"},
+        {"ExtTimeFraction", ext(engine::kDayZero, 0, 5000000), "text", "00:00:00.5000000",
+         "General"},
         {"ExtLastTick", integer(Type::DateTimeExtended, engine::kLastExtTick), "text",
          "9999-12-31 23:59:59.9999999", "General"},
-        {"ExtFractionMarch1900", ext(kMarch1900, 0, 1), "text", "1900-03-01 00:00:00.0000001", "General"},
+        {"ExtFractionMarch1900", ext(kMarch1900, 0, 1), "text", "1900-03-01 00:00:00.0000001",
+         "General"},
         // Complex columns: their joined values.
-        {"MultiText", text(Type::ComplexText, u"value1; value4"), "text", "value1; value4", "General"},
+        {"MultiText", text(Type::ComplexText, u"value1; value4"), "text", "value1; value4",
+         "General"},
         {"MultiLong", text(Type::ComplexLong, u"1; 22; 333"), "text", "1; 22; 333", "General"},
         {"Attachment", text(Type::Attachment, u"test_data.txt; test_data2.txt"), "text",
          "test_data.txt; test_data2.txt", "General"},
@@ -135,8 +141,8 @@ TEST(AceCells, JoinedValuesPastACellsLimitStopTheExport) {
     for (Type t : {Type::ComplexText, Type::Attachment}) {
         excel::SheetExport out(path, u"Ace", {{u"Tags", t}});
         out.addRow({text(t, std::u16string(32767, u'x'))});
-        const QString said =
-            workbook_test::expectError(engine::kErrFieldTooLong, [&] { out.addRow({text(t, std::u16string(32768, u'x'))}); });
+        const QString said = workbook_test::expectError(
+            engine::kErrFieldTooLong, [&] { out.addRow({text(t, std::u16string(32768, u'x'))}); });
         EXPECT_TRUE(said.contains(QStringLiteral("'Tags' of record 2"))) << said.toStdString();
     }
 }

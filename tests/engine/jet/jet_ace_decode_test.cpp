@@ -18,7 +18,8 @@ using namespace std::chrono;
 using namespace std::string_literals;
 
 // A stored Date/Time Extended value from its three digit fields.
-std::string extDate(const std::string& days, const std::string& seconds, const std::string& fraction) {
+std::string extDate(const std::string& days, const std::string& seconds,
+                    const std::string& fraction) {
     return days + ":" + seconds + fraction + ":7" + std::string(1, '\0');
 }
 
@@ -46,17 +47,23 @@ TEST(AceExtDate, ReadsEveryDayAndTickAccessKeeps) {
          engine::kTicksPerDay - 1},
         {"the second day", extDate(digits(1, 19), digits(0, 12), "0000000"), engine::kTicksPerDay},
         {"one tick", extDate(digits(0, 19), digits(0, 12), "0000001"), 1},
-        {"the last day", extDate(digits(lastDay, 19), digits(0, 12), "0000000"), ticksOf(kLast, 0, 0)},
-        {"the last tick", extDate(digits(lastDay, 19), digits(86399, 12), "9999999"), engine::kLastExtTick},
-        {"Jet's day zero", extDate(digits((engine::kDayZero - kFirst).count(), 19), digits(0, 12), "0000000"),
+        {"the last day", extDate(digits(lastDay, 19), digits(0, 12), "0000000"),
+         ticksOf(kLast, 0, 0)},
+        {"the last tick", extDate(digits(lastDay, 19), digits(86399, 12), "9999999"),
+         engine::kLastExtTick},
+        {"Jet's day zero",
+         extDate(digits((engine::kDayZero - kFirst).count(), 19), digits(0, 12), "0000000"),
          ticksOf(engine::kDayZero, 0, 0)},
         {"noon of the day before day zero",
          extDate(digits((engine::kDayZero - kFirst).count() - 1, 19), digits(43200, 12), "0000000"),
          ticksOf(engine::kDayZero - days{1}, 43200, 0)},
         {"1900-02-28 23:59:59.9999999",
-         extDate(digits((sys_days{year{1900} / 2 / 28} - kFirst).count(), 19), digits(86399, 12), "9999999"),
+         extDate(digits((sys_days{year{1900} / 2 / 28} - kFirst).count(), 19), digits(86399, 12),
+                 "9999999"),
          ticksOf(sys_days{year{1900} / 2 / 28}, 86399, 9999999)},
-        {"1900-03-01", extDate(digits((sys_days{year{1900} / 3 / 1} - kFirst).count(), 19), digits(0, 12), "0000000"),
+        {"1900-03-01",
+         extDate(digits((sys_days{year{1900} / 3 / 1} - kFirst).count(), 19), digits(0, 12),
+                 "0000000"),
          ticksOf(sys_days{year{1900} / 3 / 1}, 0, 0)},
         {"a fraction of seven digits", extDate(digits(737954, 19), digits(81912, 12), "3456789"),
          ticksOf(kFirst + days{737954}, 81912, 3456789)},
@@ -65,7 +72,8 @@ TEST(AceExtDate, ReadsEveryDayAndTickAccessKeeps) {
         SCOPED_TRACE(c.what);
         ASSERT_EQ(c.bytes.size(), static_cast<std::size_t>(jet::kExtDateSize));
         std::int64_t ticks = -1;
-        ASSERT_TRUE(jet::parseExtDate(reinterpret_cast<const std::uint8_t*>(c.bytes.data()), &ticks));
+        ASSERT_TRUE(
+            jet::parseExtDate(reinterpret_cast<const std::uint8_t*>(c.bytes.data()), &ticks));
         EXPECT_EQ(ticks, c.ticks);
     }
 }
@@ -98,7 +106,8 @@ TEST(AceExtDate, RefusesWhatIsNoDate) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::int64_t ticks = 0;
-        EXPECT_FALSE(jet::parseExtDate(reinterpret_cast<const std::uint8_t*>(c.bytes.data()), &ticks));
+        EXPECT_FALSE(
+            jet::parseExtDate(reinterpret_cast<const std::uint8_t*>(c.bytes.data()), &ticks));
     }
 }
 
@@ -138,7 +147,8 @@ TEST(AceCalculated, UnwrapsResultsUpToTheirValuesEnd) {
     }
 }
 
-std::string oleDecimal(unsigned char scale, unsigned char sign, std::uint32_t high, std::uint64_t low) {
+std::string oleDecimal(unsigned char scale, unsigned char sign, std::uint32_t high,
+                       std::uint64_t low) {
     std::string b(2, '\0');
     b += static_cast<char>(scale);
     b += static_cast<char>(sign);
@@ -158,32 +168,36 @@ TEST(AceCalculated, DecimalsAsOleDecimals) {
     };
     const Case cases[] = {
         {"zero", oleDecimal(0, 0, 0, 0), 0, 0, false},
-        {"50.325 at scale 6 (calcFieldTestV2010)", oleDecimal(6, 0, 0, 50325000), 50325000, 6, false},
+        {"50.325 at scale 6 (calcFieldTestV2010)", oleDecimal(6, 0, 0, 50325000), 50325000, 6,
+         false},
         {"the low 64 bits full", oleDecimal(0, 0, 0, ~0ull), ~0ull, 0, false},
         {"one past them, in the high word", oleDecimal(0, 0, 1, 0), u128(1) << 64, 0, false},
-        {"the largest 96-bit mantissa, scale 28, negative", oleDecimal(28, 0x80, 0xffffffffu, ~0ull),
-         (u128(1) << 96) - 1, 28, true},
+        {"the largest 96-bit mantissa, scale 28, negative",
+         oleDecimal(28, 0x80, 0xffffffffu, ~0ull), (u128(1) << 96) - 1, 28, true},
         {"any nonzero sign byte is negative", oleDecimal(2, 1, 0, 5), 5, 2, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         engine::Decimal d;
-        ASSERT_TRUE(jet::parseCalculatedDecimal(reinterpret_cast<const std::uint8_t*>(c.bytes.data()),
-                                                c.bytes.size(), &d));
+        ASSERT_TRUE(jet::parseCalculatedDecimal(
+            reinterpret_cast<const std::uint8_t*>(c.bytes.data()), c.bytes.size(), &d));
         EXPECT_TRUE(d.mantissa == c.mantissa);
         EXPECT_EQ(d.scale, c.scale);
         EXPECT_EQ(d.negative, c.negative);
     }
     const std::string shortOne = oleDecimal(0, 0, 0, 1).substr(0, jet::kCalcDecimalSize - 1);
     engine::Decimal d;
-    EXPECT_FALSE(jet::parseCalculatedDecimal(reinterpret_cast<const std::uint8_t*>(shortOne.data()), shortOne.size(), &d));
+    EXPECT_FALSE(jet::parseCalculatedDecimal(reinterpret_cast<const std::uint8_t*>(shortOne.data()),
+                                             shortOne.size(), &d));
 }
 
 // Property blobs: the signature, a names block, value blocks.
 struct Blob {
     std::string bytes = std::string("MR2\0", 4);
 
-    static std::string u16(std::size_t v) { return {static_cast<char>(v & 0xff), static_cast<char>(v >> 8)}; }
+    static std::string u16(std::size_t v) {
+        return {static_cast<char>(v & 0xff), static_cast<char>(v >> 8)};
+    }
     static std::string u32(std::size_t v) { return u16(v & 0xffff) + u16(v >> 16); }
     static std::string name(std::u16string_view s) {
         std::string b = u16(2 * s.size());
@@ -201,7 +215,8 @@ struct Blob {
     }
     // A value: DDL flag, type, name index, data.
     static std::string value(std::uint8_t type, std::size_t index, const std::string& data) {
-        std::string rest = std::string(1, '\0') + static_cast<char>(type) + u16(index) + u16(data.size()) + data;
+        std::string rest =
+            std::string(1, '\0') + static_cast<char>(type) + u16(index) + u16(data.size()) + data;
         return u16(2 + rest.size()) + rest;
     }
     Blob& values(std::u16string_view map, const std::string& values) {
@@ -211,11 +226,12 @@ struct Blob {
 };
 
 TEST(AceProperties, ReadsEveryMapAndValue) {
-    const Blob blob = Blob()
-                          .names({u"GUID", u"ResultType", u"Expression"})
-                          .block(0, Blob::u32(6) + Blob::u16(0) + Blob::value(9, 0, std::string(16, 'g')))
-                          .values(u"Total", Blob::value(2, 1, "\x05") + Blob::value(12, 2, "[a]"))
-                          .values(u"Name", Blob::value(2, 1, "\x0a"));
+    const Blob blob =
+        Blob()
+            .names({u"GUID", u"ResultType", u"Expression"})
+            .block(0, Blob::u32(6) + Blob::u16(0) + Blob::value(9, 0, std::string(16, 'g')))
+            .values(u"Total", Blob::value(2, 1, "\x05") + Blob::value(12, 2, "[a]"))
+            .values(u"Name", Blob::value(2, 1, "\x0a"));
     const auto props = jet::parseProperties(blob.bytes);
     ASSERT_TRUE(props.has_value());
     ASSERT_EQ(props->size(), 4u);
@@ -247,16 +263,22 @@ TEST(AceProperties, DamageIsNoProperties) {
         {"another signature", "KKD" + std::string(1, '\0') + names.substr(4)},
         {"a signature cut short", std::string("MR2", 3)},
         {"a block longer than the blob", cut(names, 1)},
-        {"a block length below its header", std::string("MR2\0", 4) + Blob::u32(5) + Blob::u16(0x80)},
-        {"a block header cut short", std::string("MR2\0", 4) + Blob::u32(6) + std::string(1, '\x80')},
+        {"a block length below its header",
+         std::string("MR2\0", 4) + Blob::u32(5) + Blob::u16(0x80)},
+        {"a block header cut short",
+         std::string("MR2\0", 4) + Blob::u32(6) + std::string(1, '\x80')},
         {"a name longer than its block",
          Blob().block(jet::kPropertyNames, Blob::u16(10) + "ab").bytes},
-        {"a name index past the names", Blob().names({u"A"}).values(u"c", Blob::value(2, 1, "x")).bytes},
+        {"a name index past the names",
+         Blob().names({u"A"}).values(u"c", Blob::value(2, 1, "x")).bytes},
         {"values before any names", Blob().values(u"c", Blob::value(2, 0, "x")).bytes},
         {"a value length below its header",
          Blob().names({u"A"}).values(u"c", Blob::u16(7) + std::string(5, '\0')).bytes},
         {"a value's data past its value",
-         Blob().names({u"A"}).values(u"c", Blob::u16(8) + std::string(2, '\0') + Blob::u16(0) + Blob::u16(1)).bytes},
+         Blob()
+             .names({u"A"})
+             .values(u"c", Blob::u16(8) + std::string(2, '\0') + Blob::u16(0) + Blob::u16(1))
+             .bytes},
         {"a map name part shorter than its length",
          Blob().names({u"A"}).block(jet::kPropertyColumnValues, Blob::u32(3)).bytes},
     };

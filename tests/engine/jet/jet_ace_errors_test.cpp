@@ -22,7 +22,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string fixture(const std::string& name) { return std::string(CONVERTI_FIXTURES) + "/accdb/" + name; }
+std::string fixture(const std::string& name) {
+    return std::string(CONVERTI_FIXTURES) + "/accdb/" + name;
+}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -48,7 +50,9 @@ private:
 
 // The header's bytes from 0x18 are stored masked; flipping a stored bit flips the
 // same bit of what the reader sees.
-void flipHeader(std::string& bytes, int offset, unsigned char bits) { bytes[offset] ^= static_cast<char>(bits); }
+void flipHeader(std::string& bytes, int offset, unsigned char bits) {
+    bytes[offset] ^= static_cast<char>(bits);
+}
 
 void putLe16(std::string& bytes, std::size_t at, unsigned v) {
     bytes[at] = static_cast<char>(v & 0xff);
@@ -109,38 +113,46 @@ INSTANTIATE_TEST_SUITE_P(
         OpenCase{"version byte 1 (Jet 4) under the ACE signature", "testV2010.accdb",
                  [](std::string b) { return b[jet::kHeaderVersion] = 1, b; }, 3343, "version 1"},
         OpenCase{"version byte 0xff", "testV2007.accdb",
-                 [](std::string b) { return b[jet::kHeaderVersion] = '\xff', b; }, 3343, "version 255"},
-        OpenCase{"signature changed", "testV2007.accdb", [](std::string b) { return b[4] = 'X', b; }, 3343,
-                 "not an Access database"},
+                 [](std::string b) { return b[jet::kHeaderVersion] = '\xff', b; }, 3343,
+                 "version 255"},
+        OpenCase{"signature changed", "testV2007.accdb",
+                 [](std::string b) { return b[4] = 'X', b; }, 3343, "not an Access database"},
         OpenCase{"database key set, no encryption details", "testV2010.accdb",
                  [](std::string b) { return flipHeader(b, jet::kHeaderDbKey + 3, 1), b; }, 3031,
                  "(Office encryption)"},
-        OpenCase{"agile encryption (4.4)", "testV2010.accdb", [](std::string b) { return encrypted(b, 4, 4, 0x40); },
-                 3031, "Office agile encryption"},
-        OpenCase{"RC4 encryption (1.1)", "testV2007.accdb", [](std::string b) { return encrypted(b, 1, 1, 0); },
-                 3031, "Office RC4 encryption"},
+        OpenCase{"agile encryption (4.4)", "testV2010.accdb",
+                 [](std::string b) { return encrypted(b, 4, 4, 0x40); }, 3031,
+                 "Office agile encryption"},
+        OpenCase{"RC4 encryption (1.1)", "testV2007.accdb",
+                 [](std::string b) { return encrypted(b, 1, 1, 0); }, 3031,
+                 "Office RC4 encryption"},
         OpenCase{"RC4 CryptoAPI encryption (4.2)", "testV2010.accdb",
                  [](std::string b) { return encrypted(b, 4, 2, jet::kCryptFlagCryptoApi); }, 3031,
                  "Office RC4 CryptoAPI encryption"},
         OpenCase{"standard AES encryption (3.2)", "testV2010.accdb",
-                 [](std::string b) { return encrypted(b, 3, 2, jet::kCryptFlagCryptoApi | jet::kCryptFlagAes); },
+                 [](std::string b) {
+                     return encrypted(b, 3, 2, jet::kCryptFlagCryptoApi | jet::kCryptFlagAes);
+                 },
                  3031, "Office standard (AES) encryption"},
-        OpenCase{"extensible encryption (4.3)", "testV2010.accdb", [](std::string b) { return encrypted(b, 4, 3, 0); },
-                 3031, "(Office encryption)"},
+        OpenCase{"extensible encryption (4.3)", "testV2010.accdb",
+                 [](std::string b) { return encrypted(b, 4, 3, 0); }, 3031, "(Office encryption)"},
         OpenCase{"a database password and no encryption", "testV2010.accdb",
-                 [](std::string b) { return flipHeader(b, jet::kHeaderPassword + 39, 0x80), b; }, 3031,
-                 "protected by a database password"},
-        OpenCase{"the first page alone", "testV2010.accdb", [](std::string b) { return b.substr(0, 4096); }, 3343,
+                 [](std::string b) { return flipHeader(b, jet::kHeaderPassword + 39, 0x80), b; },
+                 3031, "protected by a database password"},
+        OpenCase{"the first page alone", "testV2010.accdb",
+                 [](std::string b) { return b.substr(0, 4096); }, 3343,
                  "not a whole number of pages"},
-        OpenCase{"two pages", "testV2010.accdb", [](std::string b) { return b.substr(0, 8192); }, 3343,
-                 "not a whole number of pages"},
+        OpenCase{"two pages", "testV2010.accdb", [](std::string b) { return b.substr(0, 8192); },
+                 3343, "not a whole number of pages"},
         OpenCase{"three pages and a byte short", "testV2010.accdb",
-                 [](std::string b) { return b.substr(0, 3 * 4096 - 1); }, 3343, "not a whole number of pages"},
-        OpenCase{"shorter than a Jet 3 page", "testV2010.accdb", [](std::string b) { return b.substr(0, 2047); },
-                 3343, "not an Access database"}),
+                 [](std::string b) { return b.substr(0, 3 * 4096 - 1); }, 3343,
+                 "not a whole number of pages"},
+        OpenCase{"shorter than a Jet 3 page", "testV2010.accdb",
+                 [](std::string b) { return b.substr(0, 2047); }, 3343, "not an Access database"}),
     [](const auto& info) {
         std::string s;
-        for (const char* p = info.param.what; *p; ++p) s += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+        for (const char* p = info.param.what; *p; ++p)
+            s += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
         return s;
     });
 
@@ -167,17 +179,22 @@ TEST(AceVersions, EveryVersionAccessWroteOpens) {
 
 // Where a column's definition starts in the file, read from the table's first
 // definition page with the ACE layout.
-std::size_t columnEntry(const std::string& bytes, std::uint32_t tdefPage, std::u16string_view column) {
+std::size_t columnEntry(const std::string& bytes, std::uint32_t tdefPage,
+                        std::u16string_view column) {
     const jet::Format& f = jet::kAce;
-    const auto* page = reinterpret_cast<const std::uint8_t*>(bytes.data()) + std::size_t{tdefPage} * f.pageSize;
+    const auto* page =
+        reinterpret_cast<const std::uint8_t*>(bytes.data()) + std::size_t{tdefPage} * f.pageSize;
     const unsigned columns = engine::le16(page + f.tdefColumnCount);
-    const std::size_t entries = f.tdefRealIndexStart + engine::le32(page + f.tdefRealIndexCount) * f.tdefRealIndexEntrySize;
+    const std::size_t entries =
+        f.tdefRealIndexStart + engine::le32(page + f.tdefRealIndexCount) * f.tdefRealIndexEntrySize;
     std::size_t name = entries + columns * f.colEntrySize;
     for (unsigned i = 0; i < columns; ++i) {
         const unsigned length = engine::le16(page + name);
         std::u16string text;
-        for (unsigned k = 0; k < length; k += 2) text += static_cast<char16_t>(engine::le16(page + name + 2 + k));
-        if (text == column) return std::size_t{tdefPage} * f.pageSize + entries + i * f.colEntrySize;
+        for (unsigned k = 0; k < length; k += 2)
+            text += static_cast<char16_t>(engine::le16(page + name + 2 + k));
+        if (text == column)
+            return std::size_t{tdefPage} * f.pageSize + entries + i * f.colEntrySize;
         name += 2 + length;
     }
     ADD_FAILURE() << "no such column";
@@ -189,7 +206,8 @@ std::uint32_t tablePage(const std::string& bytes, std::u16string_view table) {
     auto objects = db->openTable(u"MSysObjects");
     engine::Row row;
     while (objects->next(row))
-        if (row[2].type == engine::Type::Text && row[2].text == table) return static_cast<std::uint32_t>(row[0].integer) & 0xffffff;
+        if (row[2].type == engine::Type::Text && row[2].text == table)
+            return static_cast<std::uint32_t>(row[0].integer) & 0xffffff;
     ADD_FAILURE() << "no such table";
     return 0;
 }
@@ -233,7 +251,8 @@ std::function<void(std::string&)> complexIdOf(const char16_t* column, std::uint3
 // Marks a plain column calculated.
 std::function<void(std::string&)> calculated(const char16_t* column) {
     return [column](std::string& b) {
-        b[columnEntry(b, tablePage(b, u"Table1"), column) + jet::kAce.colExtFlags] |= jet::kColExtFlagCalculated;
+        b[columnEntry(b, tablePage(b, u"Table1"), column) + jet::kAce.colExtFlags] |=
+            jet::kColExtFlagCalculated;
     };
 }
 
@@ -241,7 +260,8 @@ std::function<void(std::string&)> calculated(const char16_t* column) {
 std::function<void(std::string&)> extDate(int offset, char with) {
     return [offset, with](std::string& b) {
         for (std::size_t i = 0; i + jet::kExtDateSize <= b.size(); ++i) {
-            if (b.compare(i + 19, 1, ":") != 0 || b.compare(i + 39, 3, std::string(":7\0", 3)) != 0) continue;
+            if (b.compare(i + 19, 1, ":") != 0 || b.compare(i + 39, 3, std::string(":7\0", 3)) != 0)
+                continue;
             b[i + offset] = with;
             return;
         }
@@ -251,33 +271,39 @@ std::function<void(std::string&)> extDate(int offset, char with) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, AceTableFails,
-    ::testing::Values(
-        TableCase{"a complex column whose entry is missing", "complexDataTestV2010.accdb", u"Table1",
-                  complexIdOf(u"multi-value-data", 99), "MSysComplexColumns has no entry 99"},
-        TableCase{"a complex column pointing at another table's entry", "complexDataTestV2010.accdb", u"Table1",
-                  complexIdOf(u"attach-data", 1), "belongs to another table"},
-        TableCase{"a calculated field whose result type is 0", "calcFieldTestV2010.accdb", u"Table1",
-                  calculated(u"City"), "'City': the calculated field has no result type"},
-        TableCase{"a calculated field without properties", "complexDataTestV2010.accdb", u"Table1",
-                  calculated(u"memo-data"), "'memo-data': the calculated field has no result type"},
-        TableCase{"a letter among a date's day digits", "extDateTestV2019.accdb", u"Table1", extDate(3, 'x'),
-                  "not a Date/Time Extended value"},
-        TableCase{"a day past 9999-12-31", "extDateTestV2019.accdb", u"Table1", extDate(12, '9'),
-                  "not a Date/Time Extended value"},
-        TableCase{"no separator after the days", "extDateTestV2019.accdb", u"Table1", extDate(19, '0'),
-                  "not a Date/Time Extended value"},
-        TableCase{"a second past the day's last", "extDateTestV2019.accdb", u"Table1", extDate(27, '9'),
-                  "not a Date/Time Extended value"}),
+    ::testing::Values(TableCase{"a complex column whose entry is missing",
+                                "complexDataTestV2010.accdb", u"Table1",
+                                complexIdOf(u"multi-value-data", 99),
+                                "MSysComplexColumns has no entry 99"},
+                      TableCase{"a complex column pointing at another table's entry",
+                                "complexDataTestV2010.accdb", u"Table1",
+                                complexIdOf(u"attach-data", 1), "belongs to another table"},
+                      TableCase{"a calculated field whose result type is 0",
+                                "calcFieldTestV2010.accdb", u"Table1", calculated(u"City"),
+                                "'City': the calculated field has no result type"},
+                      TableCase{"a calculated field without properties",
+                                "complexDataTestV2010.accdb", u"Table1", calculated(u"memo-data"),
+                                "'memo-data': the calculated field has no result type"},
+                      TableCase{"a letter among a date's day digits", "extDateTestV2019.accdb",
+                                u"Table1", extDate(3, 'x'), "not a Date/Time Extended value"},
+                      TableCase{"a day past 9999-12-31", "extDateTestV2019.accdb", u"Table1",
+                                extDate(12, '9'), "not a Date/Time Extended value"},
+                      TableCase{"no separator after the days", "extDateTestV2019.accdb", u"Table1",
+                                extDate(19, '0'), "not a Date/Time Extended value"},
+                      TableCase{"a second past the day's last", "extDateTestV2019.accdb", u"Table1",
+                                extDate(27, '9'), "not a Date/Time Extended value"}),
     [](const auto& info) {
         std::string s;
-        for (const char* p = info.param.what; *p; ++p) s += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+        for (const char* p = info.param.what; *p; ++p)
+            s += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
         return s;
     });
 
 // Pointing a complex column at the version history's entry leaves it out, as
 // Access shows no version history; its data stays readable.
 TEST(AceComplexColumns, VersionHistoryIsNoField) {
-    if (!fs::exists(fixture("complexDataTestV2010.accdb"))) GTEST_SKIP() << "ACE fixtures not present";
+    if (!fs::exists(fixture("complexDataTestV2010.accdb")))
+        GTEST_SKIP() << "ACE fixtures not present";
     std::string bytes = readFile(fixture("complexDataTestV2010.accdb"));
     const auto names = [](jet::Table& t) {
         std::vector<std::u16string> out;
@@ -289,7 +315,8 @@ TEST(AceComplexColumns, VersionHistoryIsNoField) {
                                                           u"multi-value-data", u"attach-data"}));
     complexIdOf(u"multi-value-data", 2)(bytes);
     auto changed = jet::Database::openBuffer(bytes)->openTable(u"Table1");
-    EXPECT_EQ(names(*changed), (std::vector<std::u16string>{u"id", u"memo-data", u"append-memo-data", u"attach-data"}));
+    EXPECT_EQ(names(*changed), (std::vector<std::u16string>{u"id", u"memo-data",
+                                                            u"append-memo-data", u"attach-data"}));
     engine::Row row;
     int rows = 0;
     while (changed->next(row)) ++rows;

@@ -22,10 +22,12 @@
 
 namespace {
 
-using nlohmann::json;
 using engine::Type;
+using nlohmann::json;
 
-std::string aceFixture(const std::string& name) { return std::string(CONVERTI_FIXTURES) + "/accdb/" + name; }
+std::string aceFixture(const std::string& name) {
+    return std::string(CONVERTI_FIXTURES) + "/accdb/" + name;
+}
 
 std::string utf8(std::u16string_view s) { return QStringView(s).toString().toStdString(); }
 
@@ -64,7 +66,9 @@ std::string utf16Form(std::u16string_view s) {
 std::u16string fromUtf16Form(const std::string& form) {
     std::u16string out;
     for (std::size_t i = 2; i + 3 < form.size(); i += 4) {
-        const auto byte = [&](std::size_t at) { return std::stoi(form.substr(at, 2), nullptr, 16); };
+        const auto byte = [&](std::size_t at) {
+            return std::stoi(form.substr(at, 2), nullptr, 16);
+        };
         out += static_cast<char16_t>(byte(i) | (byte(i + 2) << 8));
     }
     return out;
@@ -86,24 +90,30 @@ std::string scaledText(bool negative, unsigned __int128 magnitude, unsigned scal
 // Our value in the form ace_dump.mjs gives mdb-reader's.
 json form(const engine::Value& v) {
     switch (v.type) {
-        case Type::Null: return nullptr;
-        case Type::Boolean: return v.boolean;
+        case Type::Null:
+            return nullptr;
+        case Type::Boolean:
+            return v.boolean;
         case Type::Byte:
         case Type::Integer:
-        case Type::Long: return v.integer;
-        case Type::BigInt: return "i:" + std::to_string(v.integer);
+        case Type::Long:
+            return v.integer;
+        case Type::BigInt:
+            return "i:" + std::to_string(v.integer);
         case Type::Currency: {
             const bool negative = v.integer < 0;
             const auto magnitude = negative ? 0 - static_cast<unsigned __int128>(v.integer)
                                             : static_cast<unsigned __int128>(v.integer);
             return scaledText(negative, magnitude, 4);
         }
-        case Type::Decimal: return scaledText(v.decimal.negative, v.decimal.mantissa, v.decimal.scale);
+        case Type::Decimal:
+            return scaledText(v.decimal.negative, v.decimal.mantissa, v.decimal.scale);
         case Type::Single: {
             const float f = static_cast<float>(v.number);
             return "f:" + hex(&f, 4);
         }
-        case Type::Double: return "d:" + hex(&v.number, 8);
+        case Type::Double:
+            return "d:" + hex(&v.number, 8);
         case Type::Date:
             // As mdb-reader turns the stored double into milliseconds (Math.round of
             // the plain difference), so that the stored value itself is compared.
@@ -113,35 +123,42 @@ json form(const engine::Value& v) {
             const std::chrono::year_month_day d{e.when.day};
             const std::chrono::hh_mm_ss t{e.when.time};
             char text[64];
-            std::snprintf(text, sizeof text, "x:%04d.%02u.%02u %02ld:%02ld:%02ld.%07d00", static_cast<int>(d.year()),
-                          static_cast<unsigned>(d.month()), static_cast<unsigned>(d.day()),
-                          static_cast<long>(t.hours().count()), static_cast<long>(t.minutes().count()),
+            std::snprintf(text, sizeof text, "x:%04d.%02u.%02u %02ld:%02ld:%02ld.%07d00",
+                          static_cast<int>(d.year()), static_cast<unsigned>(d.month()),
+                          static_cast<unsigned>(d.day()), static_cast<long>(t.hours().count()),
+                          static_cast<long>(t.minutes().count()),
                           static_cast<long>(t.seconds().count()), e.fraction);
             return text;
         }
         case Type::Guid: {
             const auto* b = reinterpret_cast<const unsigned char*>(v.bytes.data());
             char text[40];
-            std::snprintf(text, sizeof text, "%02x%02x%02x%02x-%02x%02x-%02x%02x-%02x%02x-%02x%02x%02x%02x%02x%02x",
-                          b[3], b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13],
-                          b[14], b[15]);
+            std::snprintf(text, sizeof text,
+                          "%02x%02x%02x%02x-%02x%02x-%02x%02x-%02x%02x-%02x%02x%02x%02x%02x%02x",
+                          b[3], b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11],
+                          b[12], b[13], b[14], b[15]);
             return text;
         }
         case Type::Binary:
-        case Type::LongBinary: return "b:" + hex(v.bytes.data(), v.bytes.size());
-        default: return utf16Form(v.text);  // Text, Memo, the joined values of complex columns
+        case Type::LongBinary:
+            return "b:" + hex(v.bytes.data(), v.bytes.size());
+        default:
+            return utf16Form(v.text);  // Text, Memo, the joined values of complex columns
     }
 }
 
 // The engine type a column of mdb-reader's type is read as.
 Type typeOf(const json& column) {
     static const std::map<std::string, Type> kTypes = {
-        {"boolean", Type::Boolean}, {"byte", Type::Byte},        {"integer", Type::Integer},
-        {"long", Type::Long},       {"currency", Type::Currency}, {"float", Type::Single},
-        {"double", Type::Double},   {"datetime", Type::Date},     {"binary", Type::Binary},
-        {"text", Type::Text},       {"ole", Type::LongBinary},    {"memo", Type::Memo},
-        {"repid", Type::Guid},      {"numeric", Type::Decimal},   {"bigint", Type::BigInt},
-        {"datetimextended", Type::DateTimeExtended},              {"unknown", Type::Binary}};
+        {"boolean", Type::Boolean},   {"byte", Type::Byte},
+        {"integer", Type::Integer},   {"long", Type::Long},
+        {"currency", Type::Currency}, {"float", Type::Single},
+        {"double", Type::Double},     {"datetime", Type::Date},
+        {"binary", Type::Binary},     {"text", Type::Text},
+        {"ole", Type::LongBinary},    {"memo", Type::Memo},
+        {"repid", Type::Guid},        {"numeric", Type::Decimal},
+        {"bigint", Type::BigInt},     {"datetimextended", Type::DateTimeExtended},
+        {"unknown", Type::Binary}};
     const std::string kind = column["kind"].is_null() ? "" : column["kind"].get<std::string>();
     if (kind == "attachment") return Type::Attachment;
     if (kind == "multi" && column["valueType"] == "text") return Type::ComplexText;
@@ -158,8 +175,9 @@ bool haveReader() {
 }
 
 json readerDump(const std::string& path) {
-    const std::string out = jettest::run("cd " + shellQuote(std::string(CONVERTI_SOURCE_DIR) + "/tests/node") +
-                                         " && node ace_dump.mjs " + shellQuote(path));
+    const std::string out =
+        jettest::run("cd " + shellQuote(std::string(CONVERTI_SOURCE_DIR) + "/tests/node") +
+                     " && node ace_dump.mjs " + shellQuote(path));
     return out.empty() ? json() : json::parse(out);
 }
 
@@ -171,7 +189,8 @@ struct AceFile {
 class AceFixture : public ::testing::TestWithParam<AceFile> {
 protected:
     void SetUp() override {
-        if (!std::filesystem::exists(aceFixture(GetParam().name))) GTEST_SKIP() << "ACE fixtures not present";
+        if (!std::filesystem::exists(aceFixture(GetParam().name)))
+            GTEST_SKIP() << "ACE fixtures not present";
         if (!haveReader()) GTEST_SKIP() << "node with mdb-reader not installed";
     }
 };
@@ -259,8 +278,10 @@ TEST_P(AceFixture, EveryUserTableMatchesMdbReader) {
             ++rows;
         }
         std::vector<std::string> onlyOurs, onlyTheirs;
-        std::set_difference(got.begin(), got.end(), want.begin(), want.end(), std::back_inserter(onlyOurs));
-        std::set_difference(want.begin(), want.end(), got.begin(), got.end(), std::back_inserter(onlyTheirs));
+        std::set_difference(got.begin(), got.end(), want.begin(), want.end(),
+                            std::back_inserter(onlyOurs));
+        std::set_difference(want.begin(), want.end(), got.begin(), got.end(),
+                            std::back_inserter(onlyTheirs));
         for (std::size_t i = 0; i < std::min<std::size_t>(onlyOurs.size(), 3); ++i)
             ADD_FAILURE() << "row only the engine read: " << onlyOurs[i].substr(0, 400);
         for (std::size_t i = 0; i < std::min<std::size_t>(onlyTheirs.size(), 3); ++i)
@@ -269,30 +290,30 @@ TEST_P(AceFixture, EveryUserTableMatchesMdbReader) {
     }
     EXPECT_GT(tables, 0u);
     std::cout << GetParam().name << ": " << tables << " tables, " << rows << " rows, " << values
-              << " values compared with mdb-reader, " << calculated << " calculated values checked apart\n";
+              << " values compared with mdb-reader, " << calculated
+              << " calculated values checked apart\n";
     RecordProperty("tables", static_cast<int>(tables));
     RecordProperty("rows", static_cast<int>(rows));
     RecordProperty("values", static_cast<int>(values));
 }
 
-INSTANTIATE_TEST_SUITE_P(Real, AceFixture,
-                         ::testing::Values(AceFile{"testV2007.accdb", 12}, AceFile{"testV2010.accdb", 14},
-                                           AceFile{"V2010_no-password.accdb", 14},
-                                           AceFile{"bigintV2016.accdb", 16}, AceFile{"extDateTestV2019.accdb", 17},
-                                           AceFile{"calcFieldTestV2010.accdb", 14},
-                                           AceFile{"complexDataTestV2010.accdb", 14},
-                                           AceFile{"fixedNumericTestV2010.accdb", 14},
-                                           AceFile{"overflowTestV2010.accdb", 14},
-                                           AceFile{"delColTestV2010.accdb", 14},
-                                           AceFile{"oldDatesV2007.accdb", 12},
-                                           AceFile{"testEmoticonsV2010.accdb", 14},
-                                           AceFile{"unsupportedFieldsTestV2007.accdb", 12}),
-                         [](const auto& info) {
-                             std::string s = info.param.name;
-                             s = s.substr(0, s.find('.'));
-                             std::replace(s.begin(), s.end(), '-', '_');
-                             return s;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Real, AceFixture,
+    ::testing::Values(AceFile{"testV2007.accdb", 12}, AceFile{"testV2010.accdb", 14},
+                      AceFile{"V2010_no-password.accdb", 14}, AceFile{"bigintV2016.accdb", 16},
+                      AceFile{"extDateTestV2019.accdb", 17},
+                      AceFile{"calcFieldTestV2010.accdb", 14},
+                      AceFile{"complexDataTestV2010.accdb", 14},
+                      AceFile{"fixedNumericTestV2010.accdb", 14},
+                      AceFile{"overflowTestV2010.accdb", 14}, AceFile{"delColTestV2010.accdb", 14},
+                      AceFile{"oldDatesV2007.accdb", 12}, AceFile{"testEmoticonsV2010.accdb", 14},
+                      AceFile{"unsupportedFieldsTestV2007.accdb", 12}),
+    [](const auto& info) {
+        std::string s = info.param.name;
+        s = s.substr(0, s.find('.'));
+        std::replace(s.begin(), s.end(), '-', '_');
+        return s;
+    });
 
 // A table's rows by the text of one field, read by the engine.
 std::map<std::string, engine::Row> rowsBy(jet::Table& table, std::u16string_view field) {
@@ -314,11 +335,15 @@ std::size_t indexOf(const jet::Table& table, std::u16string_view field) {
 
 long double number(const engine::Value& v) {
     switch (v.type) {
-        case Type::Currency: return static_cast<long double>(v.integer) / 10000;
-        case Type::Decimal: return std::stold(utf8(textOf(v)));
+        case Type::Currency:
+            return static_cast<long double>(v.integer) / 10000;
+        case Type::Decimal:
+            return std::stold(utf8(textOf(v)));
         case Type::Single:
-        case Type::Double: return v.number;
-        default: return static_cast<long double>(v.integer);
+        case Type::Double:
+            return v.number;
+        default:
+            return static_cast<long double>(v.integer);
     }
 }
 
@@ -352,8 +377,12 @@ TEST(AceCalculatedFields, HoldTheirExpressionsResults) {
     const auto text = [&](const json& row, const char* field) {
         return fromUtf16Form(plain(row, field).get<std::string>());
     };
-    const auto salary = [&](const json& row) { return std::stold(plain(row, "Salary").get<std::string>()); };
-    const auto popularity = [&](const json& row) { return std::stold(plain(row, "Popularity").get<std::string>()); };
+    const auto salary = [&](const json& row) {
+        return std::stold(plain(row, "Salary").get<std::string>());
+    };
+    const auto popularity = [&](const json& row) {
+        return std::stold(plain(row, "Popularity").get<std::string>());
+    };
     const auto near = [](long double got, long double want, long double relative) {
         EXPECT_LE(std::fabs(got - want), relative * std::max<long double>(1, std::fabs(want)))
             << static_cast<double>(got) << " vs " << static_cast<double>(want);
@@ -365,10 +394,13 @@ TEST(AceCalculatedFields, HoldTheirExpressionsResults) {
          }},
         {u"LastFirstLen", Type::Long,  // Len([LastFirst])
          [&](const engine::Value& v, const json& r, const engine::Row&) {
-             EXPECT_EQ(static_cast<std::size_t>(v.integer), (text(r, "LastName") + u", " + text(r, "FirstName")).size());
+             EXPECT_EQ(static_cast<std::size_t>(v.integer),
+                       (text(r, "LastName") + u", " + text(r, "FirstName")).size());
          }},
         {u"MonthlySalary", Type::Currency,  // [Salary]/12, to the ten-thousandth
-         [&](const engine::Value& v, const json& r, const engine::Row&) { near(number(v), salary(r) / 12, 5e-5L); }},
+         [&](const engine::Value& v, const json& r, const engine::Row&) {
+             near(number(v), salary(r) / 12, 5e-5L);
+         }},
         {u"IsRich", Type::Boolean,  // [Salary]>100000
          [&](const engine::Value& v, const json& r, const engine::Row&) {
              EXPECT_EQ(v.boolean, salary(r) > 100000);
@@ -379,7 +411,9 @@ TEST(AceCalculatedFields, HoldTheirExpressionsResults) {
              EXPECT_EQ(v.text, lastFirst + u"=" + lastFirst);
          }},
         {u"WeeklySalary", Type::Decimal,  // [Salary]/52
-         [&](const engine::Value& v, const json& r, const engine::Row&) { near(number(v), salary(r) / 52, 1e-13L); }},
+         [&](const engine::Value& v, const json& r, const engine::Row&) {
+             near(number(v), salary(r) / 52, 1e-13L);
+         }},
         {u"SalaryTest", Type::Currency,  // [Salary]
          [&](const engine::Value& v, const json& r, const engine::Row&) {
              EXPECT_EQ(form(v), plain(r, "Salary"));
@@ -423,15 +457,16 @@ TEST(AceCalculatedFields, HoldTheirExpressionsResults) {
 std::string isoOfAccessText(const std::string& shown, bool keepFraction) {
     int month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
     char fraction[8] = {}, half[3] = {};
-    const int n = std::sscanf(shown.c_str(), "%d/%d/%d %d:%d:%d.%7[0-9] %2s", &month, &day, &year, &hour, &minute,
-                              &second, fraction, half);
+    const int n = std::sscanf(shown.c_str(), "%d/%d/%d %d:%d:%d.%7[0-9] %2s", &month, &day, &year,
+                              &hour, &minute, &second, fraction, half);
     char out[64];
     std::snprintf(out, sizeof out, "%04d-%02d-%02d", year, month, day);
     if (n < 8) return out;
     if (std::string(half) == "PM" && hour != 12) hour += 12;
     if (std::string(half) == "AM" && hour == 12) hour = 0;
     std::string iso = out;
-    if (hour == 0 && minute == 0 && second == 0 && (!keepFraction || std::string(fraction) == "0000000"))
+    if (hour == 0 && minute == 0 && second == 0 &&
+        (!keepFraction || std::string(fraction) == "0000000"))
         return iso;
     std::snprintf(out, sizeof out, " %02d:%02d:%02d", hour, minute, second);
     iso += out;
@@ -450,7 +485,8 @@ TEST(AceExtendedDates, ReadAsAccessShowsThem) {
     auto db = jet::Database::open(path);
     auto table = db->openTable(u"Table1");
     const std::size_t ext = indexOf(*table, u"DateExt"), normal = indexOf(*table, u"DateNormal"),
-                      shown = indexOf(*table, u"DateExtStr"), calc = indexOf(*table, u"DateNormalCalc");
+                      shown = indexOf(*table, u"DateExtStr"),
+                      calc = indexOf(*table, u"DateNormalCalc");
     EXPECT_EQ(table->columns()[ext].type, Type::DateTimeExtended);
     EXPECT_EQ(table->columns()[calc].type, Type::Date);  // [DateNormal], a calculated Date/Time
     engine::Row row;

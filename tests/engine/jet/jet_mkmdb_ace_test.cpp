@@ -63,8 +63,8 @@ TEST_F(AceWritten, EveryVersionReadsTheCommonTypes) {
                                           {"Fatto", T::Boolean, {}},
                                           {"Nota", T::Memo, {}},
                                           {"Valore", T::Decimal, {.precision = 12, .scale = 2}}});
-        t.addRow({mkmdb::Null{}, "Città 東京", mkmdb::Currency{-12345678}, "2024-02-29 13:45:10", true,
-                  std::string(5000, 'm'), "-1234567890.12"});
+        t.addRow({mkmdb::Null{}, "Città 東京", mkmdb::Currency{-12345678}, "2024-02-29 13:45:10",
+                  true, std::string(5000, 'm'), "-1234567890.12"});
         t.addRow({mkmdb::Null{}, mkmdb::Null{}, mkmdb::Null{}, mkmdb::Null{}, false, mkmdb::Null{},
                   mkmdb::Null{}});
         auto reader = jet::Database::open(write(db));
@@ -76,13 +76,15 @@ TEST_F(AceWritten, EveryVersionReadsTheCommonTypes) {
         EXPECT_EQ(rows[0][1].text, u"Città 東京");
         EXPECT_EQ(rows[0][2].integer, -12345678);
         ASSERT_TRUE(engine::splitDate(rows[0][3].number).has_value());
-        EXPECT_EQ(engine::dateText(*engine::splitDate(rows[0][3].number)).view(), u"2024-02-29 13:45:10");
+        EXPECT_EQ(engine::dateText(*engine::splitDate(rows[0][3].number)).view(),
+                  u"2024-02-29 13:45:10");
         EXPECT_TRUE(rows[0][4].boolean);
         EXPECT_EQ(rows[0][5].text, std::u16string(5000, u'm'));
         EXPECT_TRUE(rows[0][6].decimal.mantissa == 123456789012u);
         EXPECT_TRUE(rows[0][6].decimal.negative);
         EXPECT_EQ(rows[1][0].integer, 2);
-        for (int c : {1, 2, 3, 5, 6}) EXPECT_TRUE(rows[1][static_cast<std::size_t>(c)].isNull()) << c;
+        for (int c : {1, 2, 3, 5, 6})
+            EXPECT_TRUE(rows[1][static_cast<std::size_t>(c)].isNull()) << c;
         EXPECT_FALSE(rows[1][4].boolean);
     }
 }
@@ -90,13 +92,21 @@ TEST_F(AceWritten, EveryVersionReadsTheCommonTypes) {
 TEST_F(AceWritten, LargeNumbersAtEveryEdge) {
     constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
     constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-    const std::int64_t values[] = {kMin, kMin + 1, -1, 0, 1, kMax - 1, kMax, std::int64_t{1} << 53,
+    const std::int64_t values[] = {kMin,
+                                   kMin + 1,
+                                   -1,
+                                   0,
+                                   1,
+                                   kMax - 1,
+                                   kMax,
+                                   std::int64_t{1} << 53,
                                    (std::int64_t{1} << 53) + 1};
     for (const Version& v : {kVersions[2], kVersions[3]}) {
         SCOPED_TRACE(v.engine);
         mkmdb::Database db;
         db.setVersion(v.written);
-        auto& t = db.addTable("Numeri", {{"N", T::LargeNumber, {}}, {"Testo", T::Text, {.size = 30}}});
+        auto& t =
+            db.addTable("Numeri", {{"N", T::LargeNumber, {}}, {"Testo", T::Text, {.size = 30}}});
         for (std::int64_t n : values) t.addRow({n, std::to_string(n)});
         t.addRow({mkmdb::Null{}, "null"});
         auto table = jet::Database::open(write(db))->openTable(u"Numeri");
@@ -143,7 +153,8 @@ TEST_F(AceWritten, ExtendedDatesAtEveryEdge) {
     };
     mkmdb::Database db;
     db.setVersion(mkmdb::Version::Ace2019);
-    auto& t = db.addTable("Date", {{"Quando", T::DateTimeExtended, {}}, {"Testo", T::Text, {.size = 40}}});
+    auto& t = db.addTable("Date",
+                          {{"Quando", T::DateTimeExtended, {}}, {"Testo", T::Text, {.size = 40}}});
     for (const auto& c : cases) t.addRow({c.written, c.written});
     t.addRow({mkmdb::Null{}, "null"});
     auto table = jet::Database::open(write(db))->openTable(u"Date");
@@ -153,7 +164,8 @@ TEST_F(AceWritten, ExtendedDatesAtEveryEdge) {
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].written);
         ASSERT_EQ(rows[i][0].type, engine::Type::DateTimeExtended);
-        EXPECT_EQ(rows[i][0].integer, engine::extTicks(cases[i].day, seconds{cases[i].second}, cases[i].fraction));
+        EXPECT_EQ(rows[i][0].integer,
+                  engine::extTicks(cases[i].day, seconds{cases[i].second}, cases[i].fraction));
     }
     EXPECT_TRUE(rows.back()[0].isNull());
 }

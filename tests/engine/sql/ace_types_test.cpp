@@ -25,9 +25,14 @@ constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
 
 const std::vector<engine::Column> kColumns = {
-    {u"Big", Type::BigInt},  {u"Big2", Type::BigInt},       {u"Ext", Type::DateTimeExtended},
-    {u"Ext2", Type::DateTimeExtended}, {u"When", Type::Date}, {u"Tags", Type::ComplexText},
-    {u"Files", Type::Attachment},      {u"N", Type::Long},
+    {u"Big", Type::BigInt},
+    {u"Big2", Type::BigInt},
+    {u"Ext", Type::DateTimeExtended},
+    {u"Ext2", Type::DateTimeExtended},
+    {u"When", Type::Date},
+    {u"Tags", Type::ComplexText},
+    {u"Files", Type::Attachment},
+    {u"N", Type::Long},
 };
 enum Col { kBig, kBig2, kExt, kExt2, kWhen, kTags, kFiles, kN };
 
@@ -115,13 +120,22 @@ TEST(LargeNumber, ComparesExactlyAround2To53And2To63) {
         {u"Big = 1", big(1), true},
         {u"Big > 0.5", big(1), true},
         {u"Big < 1.000000000000000000000000001", big(1), true},  // 28 digits: exact
-        {u"Big = True", big(-1), true},  // True is -1
+        {u"Big = True", big(-1), true},                          // True is -1
         {u"Big", big(0), false},
         {u"Big", big(kMin), true},
         {u"NOT Big", big(0), true},
         {u"Big > Big2", row({{kBig, bigint(kMax)}, {kBig2, bigint(kMax - 1)}}), true},
         {u"Big = Big2", row({{kBig, bigint(two53)}, {kBig2, bigint(two53 + 1)}}), false},
-        {u"Big < N", row({{kBig, bigint(kMin)}, {kN, [] { Value v; v.type = Type::Long; v.integer = 0; return v; }()}}), true},
+        {u"Big < N",
+         row({{kBig, bigint(kMin)},
+              {kN,
+               [] {
+                   Value v;
+                   v.type = Type::Long;
+                   v.integer = 0;
+                   return v;
+               }()}}),
+         true},
         {u"Big LIKE '9223372036854775807'", big(kMax), true},
         {u"Big LIKE '-9223372036854775808'", big(kMin), true},
         {u"Big LIKE '9007199254740993'", big(two53 + 1), true},
@@ -146,7 +160,9 @@ TEST(LargeNumber, NullOnEitherSideIsNeverTrue) {
             {u"Big2 " + o + u" Big", halfNull, false},
         });
     }
-    check({{u"Big IS NULL", null, true}, {u"Big IS NOT NULL", one, true}, {u"Big LIKE '*'", null, false}});
+    check({{u"Big IS NULL", null, true},
+           {u"Big IS NOT NULL", one, true},
+           {u"Big LIKE '*'", null, false}});
 }
 
 TEST(ExtendedDate, ComparesInTimeOrderToTheTick) {
@@ -207,7 +223,9 @@ TEST(ExtendedDate, NullOnEitherSideIsNeverTrue) {
             {u"Ext " + o + u" When", one, false},
         });
     }
-    check({{u"Ext IS NULL", null, true}, {u"Ext IS NOT NULL", one, true}, {u"Ext LIKE '*'", null, false}});
+    check({{u"Ext IS NULL", null, true},
+           {u"Ext IS NOT NULL", one, true},
+           {u"Ext LIKE '*'", null, false}});
 }
 
 // LIKE matches the text the cell shows: seven digits of a fraction when there is one.
@@ -239,8 +257,8 @@ TEST(ComplexValues, AreTextTheirJoinedValues) {
         {u"Tags = 'x'", row({}), false},
         {u"Tags = Null", r, false},
     });
-    for (std::u16string_view where : {u"Tags = 1", u"Files < #2020-01-01#", u"Tags", u"NOT Files", u"Ext = 'x'",
-                                      u"Big = Tags"}) {
+    for (std::u16string_view where : {u"Tags = 1", u"Files < #2020-01-01#", u"Tags", u"NOT Files",
+                                      u"Ext = 'x'", u"Big = Tags"}) {
         const auto error = errorOf([&] { (void)keeps(where, r); });
         ASSERT_TRUE(error.has_value()) << utf8(where);
         EXPECT_EQ(error->number(), engine::kErrTypeMismatch) << utf8(where);
