@@ -98,15 +98,12 @@ int compareExtDate(std::int64_t ticks, double jetDate) {
     constexpr std::int64_t kDayZeroIndex = (kDayZero - kFirstExtDay).count();
     constexpr double kDays = static_cast<double>(kLastExtTick / kTicksPerDay + 1);
     constexpr double kMillisecondsPerDay = 86'400'000;
-    double whole = std::trunc(jetDate);
+    const double whole = std::trunc(jetDate);
     // Far outside the range, the day alone decides (and keeps the ticks below in range).
     if (whole + kDayZeroIndex < -1) return 1;
     if (whole + kDayZeroIndex > kDays) return -1;
-    auto ms = std::llround(std::fabs(jetDate - whole) * kMillisecondsPerDay);
-    if (ms == 86'400'000) {  // rounds to the next day's midnight, as splitDate() does
-        whole += 1;
-        ms = 0;
-    }
+    // A time that rounds to 24:00 is the next day's midnight, as splitDate() has it.
+    const auto ms = std::llround(std::fabs(jetDate - whole) * kMillisecondsPerDay);
     const std::int64_t other =
         (static_cast<std::int64_t>(whole) + kDayZeroIndex) * kTicksPerDay + ms * (kTicksPerSecond / 1000);
     return ticks < other ? -1 : ticks > other ? 1 : 0;
