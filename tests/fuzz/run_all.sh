@@ -1,6 +1,7 @@
 #!/bin/sh
 # A short run of every fuzz target on its seeds, for the test suite: databases
-# written by mkmdb from jet_seeds/, statements and workbooks from corpus/. Each
+# written by mkmdb from jet_seeds/ and, when the fixtures folder is there, two
+# Access 2007-2019 files; statements and workbooks from corpus/. Each
 # target runs SECONDS seconds in a scratch copy of its seeds, so the repository
 # is never changed.
 #   tests/fuzz/run_all.sh BUILD_DIR [SECONDS]
@@ -31,7 +32,11 @@ mkdir -p "$work/jet_corpus"
 for d in "$here"/jet_seeds/*.json; do
   "$build/bin/mkmdb" "$d" "$work/jet_corpus/$(basename "$d" .json).mdb"
 done
-run jet_fuzz "$work/jet_corpus" -max_len=300000
+ace=${CONVERTI_FIXTURES:-$here/../../../shared/fixtures/real}/accdb
+if [ -d "$ace" ]; then
+  cp "$ace/extDateTestV2019.accdb" "$ace/complexDataTestV2010.accdb" "$work/jet_corpus/"
+fi
+run jet_fuzz "$work/jet_corpus" -max_len=600000
 
 mkdir -p "$work/sql_corpus" && cp "$here"/corpus/sql/* "$work/sql_corpus/"
 run sql_fuzz "$work/sql_corpus" -max_len=4096

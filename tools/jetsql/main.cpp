@@ -45,10 +45,18 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Runs one SQL statement on a Jet database (.mdb). SELECT ... INTO\n"
+        "Runs one SQL statement on an Access database: .mdb (Access 97 to 2003) or\n"
+        ".accdb (Access 2007, 2010, 2016 and 2019). SELECT ... INTO\n"
         "[Excel 8.0;DATABASE=file.xls].[sheet] FROM ... writes the rows into a worksheet;\n"
         "a SELECT without INTO prints them as CSV. Exit status: 0 done, 1 an error\n"
-        "(\"Error N: description\" on standard error), 2 a wrong call. See jetsql(1)."));
+        "(\"Error N: description\" on standard error), 2 a wrong call. See jetsql(1).\n"
+        "\n"
+        "The fields Access 2007-2019 added: Large Number becomes a number cell;\n"
+        "Date/Time Extended a date cell, or the text yyyy-mm-dd hh:mm:ss.fffffff when\n"
+        "it has a fraction of a second; a multi-valued field the text of its values,\n"
+        "an attachment field the attached files' names, each joined by \"; \"; a\n"
+        "calculated field its stored result. A database with a password, or\n"
+        "encrypted, is refused (error 3031)."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -56,7 +64,7 @@ int main(int argc, char** argv) {
     parser.addOption(help);
     parser.addOption(version);
     parser.addPositionalArgument(QStringLiteral("DATABASE"),
-                                 QStringLiteral("The .mdb file to read."));
+                                 QStringLiteral("The .mdb or .accdb file to read."));
     parser.addPositionalArgument(QStringLiteral("STATEMENT"),
                                  QStringLiteral("One SELECT statement."));
     const bool understood = parser.parse(app.arguments());

@@ -67,6 +67,48 @@ ShortText dateText(const DateTime& when) {
     return out;
 }
 
+ExtDateTime splitExtDate(std::int64_t ticks) {
+    ticks = ticks < 0 ? 0 : ticks > kLastExtTick ? kLastExtTick : ticks;
+    const std::int64_t inDay = ticks % kTicksPerDay;
+    return {{kFirstExtDay + days{ticks / kTicksPerDay}, seconds{inDay / kTicksPerSecond}},
+            static_cast<std::int32_t>(inDay % kTicksPerSecond)};
+}
+
+std::int64_t extTicks(sys_days day, seconds time, std::int32_t fraction) {
+    return (day - kFirstExtDay).count() * kTicksPerDay + time.count() * kTicksPerSecond + fraction;
+}
+
+ShortText extDateText(const ExtDateTime& when) {
+    ShortText out = dateText(when.when);
+    if (when.fraction == 0) return out;
+    if (when.when.time == seconds{0}) {
+        // dateText left out the time of midnight, which the fraction needs: a
+        // time alone on day zero, else after the day.
+        if (when.when.day == kDayZero) out.size = 0;
+        else out.push(u' ');
+        for (const char16_t c : std::u16string_view(u"00:00:00")) out.push(c);
+    }
+    out.push(u'.');
+    pushDigits(out, static_cast<unsigned>(when.fraction), 7);
+    return out;
+}
+
+int compareExtDate(std::int64_t ticks, double jetDate) {
+    if (std::isnan(jetDate)) return 2;
+    constexpr std::int64_t kDayZeroIndex = (kDayZero - kFirstExtDay).count();
+    constexpr double kDays = static_cast<double>(kLastExtTick / kTicksPerDay + 1);
+    constexpr double kMillisecondsPerDay = 86'400'000;
+    const double whole = std::trunc(jetDate);
+    // Far outside the range, the day alone decides (and keeps the ticks below in range).
+    if (whole + kDayZeroIndex < -1) return 1;
+    if (whole + kDayZeroIndex > kDays) return -1;
+    // A time that rounds to 24:00 is the next day's midnight, as splitDate() has it.
+    const auto ms = std::llround(std::fabs(jetDate - whole) * kMillisecondsPerDay);
+    const std::int64_t other =
+        (static_cast<std::int64_t>(whole) + kDayZeroIndex) * kTicksPerDay + ms * (kTicksPerSecond / 1000);
+    return ticks < other ? -1 : ticks > other ? 1 : 0;
+}
+
 ShortText guidText(std::string_view bytes) {
     ShortText out;
     if (bytes.size() != 16) return out;

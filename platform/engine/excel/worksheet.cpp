@@ -77,8 +77,7 @@ void Worksheet::check(const engine::Row& row) const {
     }
     for (std::size_t c = 0; c < row.size(); ++c) {
         const engine::Value& v = row[c];
-        if ((v.type == engine::Type::Text || v.type == engine::Type::Memo) &&
-            v.text.size() > biff::kMaxCellChars) {
+        if (engine::holdsText(v.type) && v.text.size() > biff::kMaxCellChars) {
             engine::raise(engine::kErrFieldTooLong,
                           QStringLiteral("Field '%1' of record %2 holds %3 characters; an Excel "
                                          "8.0 cell holds at most %4.")
@@ -132,8 +131,20 @@ bool Worksheet::encode(std::uint16_t column, const engine::Value& v) {
         case Type::Byte:
         case Type::Integer:
         case Type::Long:
+        case Type::BigInt:  // the nearest double: 15 significant digits show, as with Decimal
             number(column, static_cast<double>(v.integer), xfs_.general);
             return true;
+        case Type::DateTimeExtended: {
+            // Under the Date/Time rules while whole seconds; a fraction of a second,
+            // which no date format here shows, makes the cell a text that keeps it.
+            const engine::ExtDateTime ext = engine::splitExtDate(v.integer);
+            if (ext.fraction == 0) {
+                date(column, ext.when);
+            } else {
+                text(column, engine::extDateText(ext).view());
+            }
+            return true;
+        }
         case Type::Date:
             if (const auto when = engine::splitDate(v.number)) {
                 date(column, *when);
@@ -161,6 +172,15 @@ bool Worksheet::encode(std::uint16_t column, const engine::Value& v) {
         }
         case Type::Text:
         case Type::Memo:
+        case Type::Attachment:
+        case Type::ComplexByte:
+        case Type::ComplexInteger:
+        case Type::ComplexLong:
+        case Type::ComplexSingle:
+        case Type::ComplexDouble:
+        case Type::ComplexGuid:
+        case Type::ComplexDecimal:
+        case Type::ComplexText:
             text(column, v.text);
             return true;
         case Type::Guid:

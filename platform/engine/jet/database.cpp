@@ -6,6 +6,7 @@
 #include "core/qt_text.h"
 #include "core/error_codes.h"
 #include "core/name_order.h"
+#include "ace_columns.h"
 #include "jet.h"
 #include "row_reader.h"
 
@@ -70,7 +71,23 @@ struct Database::Impl {
     void readCatalog();
     std::unique_ptr<Table> open(std::u16string_view name);
     std::unique_ptr<Table> openLinked(const Entry& e);
+    CatalogueLookup lookup() const;
 };
+
+CatalogueLookup Database::Impl::lookup() const {
+    CatalogueLookup out;
+    out.nameAt = [this](std::uint32_t page) {
+        for (const Entry& e : entries)
+            if (e.type == kObjectTable && e.tdefPage == page) return e.name;
+        return std::u16string();
+    };
+    out.pageOf = [this](std::u16string_view name) {
+        for (const Entry& e : entries)
+            if (e.type == kObjectTable && e.name == name) return e.tdefPage;
+        return std::uint32_t{0};
+    };
+    return out;
+}
 
 struct Table::Impl {
     RowReader reader;
@@ -89,7 +106,7 @@ bool Table::next(engine::Row& row) { return impl_->reader.next(row); }
 
 void Database::Impl::load(std::shared_ptr<const PageFile> pages) {
     file = std::move(pages);
-    text = std::make_shared<TextDecoder>(file->format().version, file->codePage());
+    text = std::make_shared<TextDecoder>(file->format().codePageText, file->codePage());
     readCatalog();
 }
 
@@ -143,7 +160,12 @@ std::unique_ptr<Table> Database::Impl::open(std::u16string_view name) {
                       QStringLiteral("The database engine cannot find the table '%1' in %2.")
                           .arg(engine::toQString(name), file->displayName()));
     if (found->type != kObjectTable) return openLinked(*found);
-    RowReader reader(file, text, readTableDef(*file, *text, found->tdefPage, found->name));
+    TableDef def = readTableDef(*file, *text, found->tdefPage, found->name);
+    // Only ACE files have calculated and complex columns (a Jet 4 column of the
+    // complex type's number stays raw bytes).
+    if (file->format().colComplexId >= 0 && (def.hasCalculated() || def.hasComplex()))
+        completeAceColumns(file, text, lookup(), def);
+    RowReader reader(file, text, std::move(def));
     return std::make_unique<Table>(std::make_unique<Table::Impl>(std::move(reader)));
 }
 
@@ -186,6 +208,6 @@ const std::vector<std::u16string>& Database::tableNames() const { return impl_->
 
 std::unique_ptr<Table> Database::openTable(std::u16string_view name) { return impl_->open(name); }
 
-int Database::jetVersion() const { return impl_->file->format().version; }
+int Database::jetVersion() const { return impl_->file->engineVersion(); }
 
 }  // namespace jet

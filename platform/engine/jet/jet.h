@@ -1,5 +1,6 @@
 #pragma once
-// Reading Jet 3 and Jet 4 (.mdb) databases: open a file, list its tables, read a
+// Reading Access databases: Jet 3 and Jet 4 (.mdb, Access 97 to 2003) and ACE
+// (.accdb, Access 2007, 2010, 2016 and 2019). Open a file, list its tables, read a
 // table's columns and rows as typed engine values.
 //
 // Every failure throws converti::Error with a number from core/error_codes.h and a
@@ -44,9 +45,10 @@ private:
 
 class Database {
 public:
-    // Opens a Jet 3 or Jet 4 database read-only. Errors: 3024 no such file, 3044 a
-    // folder, 3051 no permission, 3343 not a Jet database or corrupt, 3031 protected
-    // by a database password (nothing past the header is read).
+    // Opens a database read-only. Errors: 3024 no such file, 3044 a folder, 3051
+    // no permission, 3343 not an Access database, a version this reader does not
+    // know, or corrupt; 3031 protected by a database password or encrypted
+    // (nothing past the header is read).
     static std::unique_ptr<Database> open(const std::string& path);
     // The same over a file's bytes held in memory (tests, fuzzing). Linked tables
     // resolve relative to the current directory.
@@ -66,7 +68,7 @@ public:
     // beside this database); when neither exists: error 3024 naming both.
     std::unique_ptr<Table> openTable(std::u16string_view name);
 
-    // 3 or 4.
+    // 3, 4 (Jet); 12, 14, 16, 17 (ACE: Access 2007, 2010, 2016, 2019).
     int jetVersion() const;
 
 private:

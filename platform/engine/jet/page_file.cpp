@@ -16,8 +16,6 @@ namespace jet {
 
 namespace {
 
-constexpr char kMagic[] = "Standard Jet DB";  // with its NUL: 16 bytes at kHeaderMagic
-
 QString quoted(const std::string& path) { return QStringLiteral("'%1'").arg(QString::fromStdString(path)); }
 
 }  // namespace
@@ -122,36 +120,70 @@ void PageFile::cannotRead() const {
                   QStringLiteral("Cannot read %1 (it may have changed while open).").arg(displayName()));
 }
 
+namespace {
+
+// What kind of Office encryption the EncryptionInfo in an ACE header names, for
+// the message that refuses the file.
+QString encryptionKind(const std::vector<std::uint8_t>& head) {
+    const std::size_t info = kHeaderCryptInfo + 2;
+    if (le16(&head[kHeaderCryptInfo]) < 8 || info + 8 > head.size()) return QStringLiteral("Office encryption");
+    const unsigned major = le16(&head[info]), minor = le16(&head[info + 2]);
+    const std::uint32_t flags = le32(&head[info + 4]);
+    if (major == 4 && minor == 4) return QStringLiteral("Office agile encryption");
+    if (major == 1 && minor == 1) return QStringLiteral("Office RC4 encryption");
+    if (minor == 2 && (flags & kCryptFlagCryptoApi))
+        return (flags & kCryptFlagAes) ? QStringLiteral("Office standard (AES) encryption")
+                                       : QStringLiteral("Office RC4 CryptoAPI encryption");
+    return QStringLiteral("Office encryption");
+}
+
+}  // namespace
+
 void PageFile::checkHeader() {
-    const auto notJet = [this] {
+    const auto notAccess = [this] {
         engine::raise(engine::kErrUnrecognizedFormat,
-                      QStringLiteral("Unrecognized database format %1: it is not a Jet (.mdb) database.")
+                      QStringLiteral("Unrecognized database format %1: it is not an Access database "
+                                     "(.mdb or .accdb).")
                           .arg(displayName()));
     };
-    if (size_ < kJet3.pageSize) notJet();
+    if (size_ < kJet3.pageSize) notAccess();
     std::vector<std::uint8_t> head(kJet3.pageSize);
     readRaw(0, head.data(), head.size());
-    if (head[0] != 0 || std::memcmp(head.data() + kHeaderMagic, kMagic, sizeof kMagic) != 0) notJet();
-    switch (head[kHeaderVersion]) {
-        case 0: format_ = &kJet3; break;
-        case 1: format_ = &kJet4; break;
-        default:
-            engine::raise(engine::kErrUnrecognizedFormat,
-                          QStringLiteral("Unrecognized database format %1: Jet version %2 is not read "
-                                         "by this engine.")
+    const FileVersion* version = nullptr;
+    for (const FileVersion& v : kFileVersions)
+        if (std::memcmp(head.data() + kHeaderMagic, v.magic, kMagicSize) == 0 &&
+            (version == nullptr || v.code == head[kHeaderVersion]))
+            version = &v;
+    if (head[0] != 0 || version == nullptr) notAccess();
+    if (version->code != head[kHeaderVersion])
+        engine::raise(engine::kErrUnrecognizedFormat,
+                      QStringLiteral("Unrecognized database format %1: version %2 of the %3 format "
+                                     "is not read by this engine.")
                               .arg(displayName())
-                              .arg(head[kHeaderVersion]));
-    }
+                              .arg(head[kHeaderVersion])
+                              .arg(QLatin1String(version->magic)));
+    format_ = version->format;
+    engineVersion_ = version->engine;
     if (size_ % format_->pageSize != 0 || size_ / format_->pageSize < 3)
         corrupt(QStringLiteral("its size is not a whole number of pages"));
     const std::uint64_t pages = size_ / format_->pageSize;
     pageCount_ = pages > 0xffffffu ? 0xffffffu : static_cast<std::uint32_t>(pages);
 
+    // The whole first page: an ACE header's encryption details lie past Jet 3's page.
+    head.resize(format_->pageSize);
+    readRaw(0, head.data(), head.size());
     rc4(kHeaderMaskKey, sizeof kHeaderMaskKey, head.data() + kHeaderMaskStart,
         static_cast<std::size_t>(format_->headerMaskedSize));
 
+    const std::uint32_t key = le32(head.data() + kHeaderDbKey);
+    if (key != 0 && format_->keyMeansEncrypted)
+        engine::raise(engine::kErrInvalidPassword,
+                      QStringLiteral("Not a valid password. The database %1 is encrypted with a "
+                                     "password (%2).")
+                          .arg(displayName(), encryptionKind(head)));
+
     // A database password is stored masked; any nonzero byte after unmasking means
-    // one is set. Jet 4 adds a mask made of the creation date's integer part.
+    // one is set. Jet 4 and ACE add a mask made of the creation date's integer part.
     std::uint8_t dateMask[4] = {0, 0, 0, 0};
     if (format_->creationDateOffset >= 0) {
         double date;
@@ -172,8 +204,8 @@ void PageFile::checkHeader() {
                                          "database password.")
                               .arg(displayName()));
     }
-    dbKey_ = le32(head.data() + kHeaderDbKey);
-    if (format_->version == 3) {
+    dbKey_ = key;
+    if (format_->codePageText) {
         const int cp = le16(head.data() + kHeaderCodePage);
         codePage_ = cp == 0 ? 1252 : cp;
     }

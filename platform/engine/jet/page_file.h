@@ -1,7 +1,7 @@
 #pragma once
 // One open database file seen as numbered pages. Opening checks the database
-// definition page (format, version, page size, database password) before anything
-// else is read; page reads check bounds and undo the page masking of encoded
+// definition page (format, version, page size, database password, encryption)
+// before anything else is read; page reads check bounds and undo the page masking of encoded
 // databases, so callers see plain pages or an error.
 
 #include <QString>
@@ -35,6 +35,8 @@ public:
     ~PageFile();
 
     const Format& format() const { return *format_; }
+    // 3, 4 (Jet); 12, 14, 16, 17 (ACE: Access 2007, 2010, 2016, 2019).
+    int engineVersion() const { return engineVersion_; }
     std::uint32_t pageCount() const { return pageCount_; }
     std::uint64_t byteSize() const { return size_; }
     int codePage() const { return codePage_; }
@@ -70,6 +72,7 @@ private:
     std::string bytes_;
     std::uint64_t size_ = 0;
     const Format* format_ = nullptr;
+    int engineVersion_ = 0;
     std::uint32_t pageCount_ = 0;
     std::uint32_t dbKey_ = 0;
     int codePage_ = 1252;

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/conversions.h"
 #include "core/error_codes.h"
+#include "core/text_form.h"
 
 namespace jet {
 
@@ -22,6 +24,46 @@ T loadAs(const std::uint8_t* p) {
 }
 
 }  // namespace
+
+bool parseExtDate(const std::uint8_t* p, std::int64_t* ticks) {
+    const auto digits = [p](int at, int count, std::int64_t* out) {
+        std::int64_t v = 0;
+        for (int i = at; i < at + count; ++i) {
+            if (p[i] < '0' || p[i] > '9') return false;
+            if (v > (INT64_MAX - 9) / 10) return false;
+            v = v * 10 + (p[i] - '0');
+        }
+        *out = v;
+        return true;
+    };
+    std::int64_t day = 0, second = 0, fraction = 0;
+    if (!digits(0, kExtDateDayDigits, &day) || p[kExtDateSeparator] != ':' ||
+        !digits(kExtDateSeconds, kExtDateSecondDigits, &second) ||
+        !digits(kExtDateFraction, kExtDateFractionDigits, &fraction))
+        return false;
+    constexpr std::int64_t kDays = engine::kLastExtTick / engine::kTicksPerDay + 1;
+    if (day >= kDays || second >= 86400) return false;
+    *ticks = day * engine::kTicksPerDay + second * engine::kTicksPerSecond + fraction;
+    return true;
+}
+
+bool unwrapCalculated(const std::uint8_t* p, std::size_t n, const std::uint8_t** result,
+                      std::size_t* size) {
+    if (n < kCalcResult) return false;
+    const std::uint32_t length = le32(p + kCalcResultLength);
+    if (length > n - kCalcResult) return false;
+    *result = p + kCalcResult;
+    *size = length;
+    return true;
+}
+
+bool parseCalculatedDecimal(const std::uint8_t* p, std::size_t size, engine::Decimal* d) {
+    if (size < kCalcDecimalSize) return false;
+    d->mantissa = (static_cast<unsigned __int128>(le32(p + kCalcDecimalHigh)) << 64) | le64(p + kCalcDecimalLow);
+    d->scale = p[kCalcDecimalScale];
+    d->negative = p[kCalcDecimalSign] != 0;
+    return true;
+}
 
 double singleAsDouble(float f) {
     if (!std::isfinite(f)) return f;
@@ -80,6 +122,36 @@ void RowReader::onlyColumns(const std::vector<std::u16string>& names) {
 
 void RowReader::corrupt(const QString& what) const {
     file_->corrupt(QStringLiteral("table '%1': %2").arg(QString::fromStdU16String(def_.name), what));
+}
+
+void RowReader::badValue(const ColumnDef& c, const char* what) const {
+    corrupt(QStringLiteral("a value of column '%1' %2")
+                .arg(QString::fromStdU16String(c.name), QLatin1String(what)));
+}
+
+void RowReader::loadComplexValues() {
+    complexValues_.resize(def_.columns.size());
+    for (std::size_t ci = 0; ci < def_.columns.size(); ++ci) {
+        const ColumnDef& c = def_.columns[ci];
+        if (!c.complex || (!skip_.empty() && skip_[ci])) continue;
+        RowReader flat(file_, text_, c.complex->flat);
+        flat.onlyColumns({c.complex->keyColumn, c.complex->valueColumn});
+        std::size_t key = 0, value = 0;
+        for (std::size_t i = 0; i < flat.def().columns.size(); ++i) {
+            if (flat.def().columns[i].name == c.complex->keyColumn) key = i;
+            if (flat.def().columns[i].name == c.complex->valueColumn) value = i;
+        }
+        auto& joined = complexValues_[ci];
+        engine::Row row;
+        engine::TextBuffer buffer;
+        std::u16string large;
+        while (flat.next(row)) {
+            if (row[key].type != engine::Type::Long || row[value].isNull()) continue;
+            std::u16string& text = joined[static_cast<std::int32_t>(row[key].integer)];
+            if (!text.empty()) text += u"; ";
+            text += engine::textFormOf(row[value], buffer, large);
+        }
+    }
 }
 
 void RowReader::loadPages() {
@@ -143,6 +215,7 @@ bool RowReader::loadNextPage() {
 
 bool RowReader::next(engine::Row& row) {
     if (!pagesLoaded_) {
+        if (def_.hasComplex()) loadComplexValues();
         loadPages();
         rowCount_ = rowIndex_ = 0;
     }
@@ -199,7 +272,7 @@ void RowReader::decodeRow(const std::uint8_t* r, unsigned len, engine::Row& row)
         }
         // Columns added after a row was written lie past its column count: null.
         const bool present = c.number < colCount && ((nullMask[c.number / 8] >> (c.number % 8)) & 1);
-        if (c.type == kColBool) {
+        if (c.type == kColBool && !c.calculated) {
             v.type = engine::Type::Boolean;
             v.boolean = present;
             continue;
@@ -227,25 +300,36 @@ void RowReader::decodeRow(const std::uint8_t* r, unsigned len, engine::Row& row)
                             .arg(QString::fromStdU16String(c.name)));
             n = end - start;
         }
-        decodeValue(c, r + start, n, v);
+        decodeValue(ci, r + start, n, v);
     }
 }
 
-void RowReader::decodeValue(const ColumnDef& c, const std::uint8_t* p, unsigned n, engine::Value& v) {
+void RowReader::decodeValue(std::size_t column, const std::uint8_t* p, unsigned n, engine::Value& v) {
+    const ColumnDef& c = def_.columns[column];
+    if (c.calculated) return decodeCalculated(column, p, n, v);
+    decodeStored(column, p, n, v);
+}
+
+void RowReader::decodeStored(std::size_t column, const std::uint8_t* p, unsigned n, engine::Value& v) {
+    const ColumnDef& c = def_.columns[column];
     const auto need = [&](unsigned size) {
-        if (n < size)
-            corrupt(QStringLiteral("a value of column '%1' is shorter than its type")
-                        .arg(QString::fromStdU16String(c.name)));
+        if (n < size) badValue(c, "is shorter than its type");
     };
     v.type = c.engineType;
     switch (c.type) {
+        case kColBool: need(1); v.boolean = p[0] != 0; break;  // a calculated Yes/No's result
         case kColByte: need(1); v.integer = p[0]; break;
         case kColInt: need(2); v.integer = static_cast<std::int16_t>(le16(p)); break;
         case kColLong: need(4); v.integer = static_cast<std::int32_t>(le32(p)); break;
         case kColMoney: need(8); v.integer = static_cast<std::int64_t>(le64(p)); break;
+        case kColBigInt: need(8); v.integer = static_cast<std::int64_t>(le64(p)); break;
         case kColFloat: need(4); v.number = singleAsDouble(loadAs<float>(p)); break;
         case kColDouble:
         case kColDateTime: need(8); v.number = loadAs<double>(p); break;
+        case kColExtDate:
+            need(kExtDateSize);
+            if (!parseExtDate(p, &v.integer)) badValue(c, "is not a Date/Time Extended value");
+            break;
         case kColGuid: need(16); v.bytes.assign(reinterpret_cast<const char*>(p), 16); break;
         case kColNumeric: {
             // Sign byte, then the 96..128-bit mantissa as four little-endian words,
@@ -261,8 +345,57 @@ void RowReader::decodeValue(const ColumnDef& c, const std::uint8_t* p, unsigned 
         case kColText: text_->decode(p, n, v.text); break;
         case kColMemo: readMemo(c, p, n, v.text); break;
         case kColOle: readLongValue(c, p, n, v.bytes); break;
+        case kColComplex:
+            if (c.complex) {
+                need(4);
+                decodeComplex(column, p, v);
+                break;
+            }
+            [[fallthrough]];  // not resolved: the raw bytes
         default: v.bytes.assign(reinterpret_cast<const char*>(p), n); break;
     }
+}
+
+void RowReader::decodeComplex(std::size_t column, const std::uint8_t* p, engine::Value& v) {
+    // The row holds the key of its values in the hidden table; a key without
+    // values (none chosen, nothing attached) reads as Null.
+    const auto& values = complexValues_[column];
+    const auto found = values.find(static_cast<std::int32_t>(le32(p)));
+    if (found == values.end()) {
+        v.type = engine::Type::Null;
+        return;
+    }
+    v.text = found->second;
+}
+
+void RowReader::decodeCalculated(std::size_t column, const std::uint8_t* p, unsigned n, engine::Value& v) {
+    const ColumnDef& c = def_.columns[column];
+    const std::uint8_t* result = nullptr;
+    std::size_t size = 0;
+    if (c.type == kColMemo) {  // the wrapping lies inside the long value
+        readLongValue(c, p, n, longBytes_);
+        if (!unwrapCalculated(reinterpret_cast<const std::uint8_t*>(longBytes_.data()), longBytes_.size(),
+                              &result, &size))
+            badValue(c, "is cut short");
+        v.type = c.engineType;
+        text_->decode(result, size, v.text);
+        return;
+    }
+    if (!unwrapCalculated(p, n, &result, &size)) badValue(c, "is cut short");
+    v.type = c.engineType;
+    switch (c.type) {
+        case kColBool: v.boolean = size > 0 && result[0] != 0; return;
+        case kColText: text_->decode(result, size, v.text); return;
+        case kColNumeric:
+            if (size == 0) break;
+            if (!parseCalculatedDecimal(result, size, &v.decimal)) badValue(c, "is not a Decimal");
+            return;
+        default:
+            if (size == 0) break;  // a Null result written out
+            decodeStored(column, result, static_cast<unsigned>(size), v);
+            return;
+    }
+    v.type = engine::Type::Null;
 }
 
 template <typename Take>

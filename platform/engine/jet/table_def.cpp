@@ -7,8 +7,6 @@
 
 namespace jet {
 
-namespace {
-
 engine::Type engineType(std::uint8_t type) {
     switch (type) {
         case kColBool: return engine::Type::Boolean;
@@ -25,9 +23,21 @@ engine::Type engineType(std::uint8_t type) {
         case kColMemo: return engine::Type::Memo;
         case kColGuid: return engine::Type::Guid;
         case kColNumeric: return engine::Type::Decimal;
-        default: return engine::Type::Binary;  // unknown kinds: raw bytes
+        case kColBigInt: return engine::Type::BigInt;
+        case kColExtDate: return engine::Type::DateTimeExtended;
+        default: return engine::Type::Binary;  // unknown kinds, unresolved complex columns: raw bytes
     }
 }
+
+bool TableDef::hasCalculated() const {
+    return std::any_of(columns.begin(), columns.end(), [](const ColumnDef& c) { return c.calculated; });
+}
+
+bool TableDef::hasComplex() const {
+    return std::any_of(columns.begin(), columns.end(), [](const ColumnDef& c) { return c.type == kColComplex; });
+}
+
+namespace {
 
 QString tableLabel(const std::u16string& name) {
     return QStringLiteral("table '%1'").arg(QString::fromStdU16String(name));
@@ -82,8 +92,12 @@ TableDef readTableDef(const PageFile& file, const TextDecoder& text, std::uint32
         c.number = le16(e + f.colNumber);
         c.varIndex = le16(e + f.colVarIndex);
         c.fixed = (e[f.colFlags] & kColFlagFixed) != 0;
+        c.autoNumber = (e[f.colFlags] & kColFlagAutoNumber) != 0;
         c.fixedOffset = le16(e + f.colFixedOffset);
         c.size = le16(e + f.colSize);
+        c.calculated = f.colExtFlags >= 0 && (e[f.colExtFlags] & kColExtFlagCalculated) != 0;
+        if (c.type == kColComplex && f.colComplexId >= 0)
+            c.complexId = static_cast<std::int32_t>(le32(e + f.colComplexId));
         if (c.type == kColNumeric) {
             c.precision = e[f.colPrecision];
             c.scale = e[f.colScale];

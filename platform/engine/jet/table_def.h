@@ -14,15 +14,23 @@
 
 namespace jet {
 
+struct ComplexSource;
+
 struct ColumnDef {
     std::u16string name;
-    std::uint8_t type = 0;        // ColumnType
+    std::uint8_t type = 0;        // ColumnType; a calculated column's result type once known
     engine::Type engineType = engine::Type::Binary;
+    bool calculated = false;      // values wrapped as kCalcResult says (ACE)
+    std::int32_t complexId = 0;   // kColComplex: its row in MSysComplexColumns (ACE)
+    // A complex column read through its hidden table; null until the table is
+    // opened through Database (a complex column without it reads as raw bytes).
+    std::shared_ptr<const ComplexSource> complex;
     std::uint16_t number = 0;     // bit in the null mask
     std::uint16_t varIndex = 0;
     std::uint16_t fixedOffset = 0;
     std::uint16_t size = 0;
     bool fixed = false;
+    bool autoNumber = false;
     std::uint8_t precision = 0;
     std::uint8_t scale = 0;
 };
@@ -33,7 +41,22 @@ struct TableDef {
     std::uint16_t varColumnCount = 0;
     std::uint32_t usageMap = 0;        // row pointer (page << 8 | row)
     std::vector<ColumnDef> columns;    // by column number
+
+    bool hasCalculated() const;
+    bool hasComplex() const;
 };
+
+// Where the values of a complex column live: the hidden table, its column holding
+// the key that rows of the main table hold, and the column whose texts are joined
+// (a multi-valued field's value, an attachment's file name).
+struct ComplexSource {
+    TableDef flat;
+    std::u16string keyColumn;
+    std::u16string valueColumn;
+};
+
+// The engine type of a stored column type; unknown kinds read as raw bytes.
+engine::Type engineType(std::uint8_t columnType);
 
 // Reads the definition starting at tdefPage. Corrupt: 3343 naming the table.
 TableDef readTableDef(const PageFile& file, const TextDecoder& text, std::uint32_t tdefPage,

@@ -52,9 +52,9 @@ char16_t convertByte(iconv_t cd, std::uint8_t byte) {
 
 }  // namespace
 
-TextDecoder::TextDecoder(int version, int codePage) : version_(version) {
+TextDecoder::TextDecoder(bool codePageText, int codePage) : codePageText_(codePageText) {
     for (int i = 0; i < 256; ++i) table_[i] = static_cast<char16_t>(i);
-    if (version_ != 3) return;
+    if (!codePageText_) return;
     const char* name = iconvName(codePage);
     if (name == nullptr) name = "CP1252";
     iconv_t cd = iconv_open("UTF-16LE", name);
@@ -74,7 +74,7 @@ TextDecoder::~TextDecoder() {
 
 void TextDecoder::decode(const std::uint8_t* p, std::size_t n, std::u16string& out) const {
     out.clear();
-    if (version_ == 3) {
+    if (codePageText_) {
         if (iconv_ != nullptr) return decodeMultiByte(p, n, out);
         out.resize(n);
         for (std::size_t i = 0; i < n; ++i) out[i] = table_[p[i]];

@@ -34,15 +34,26 @@ Kind kindOf(Type t) {
         case Type::Byte:
         case Type::Integer:
         case Type::Long:
+        case Type::BigInt:
         case Type::Currency:
         case Type::Single:
         case Type::Double:
         case Type::Decimal:
             return Kind::Number;
         case Type::Date:
+        case Type::DateTimeExtended:
             return Kind::Date;
         case Type::Text:
         case Type::Memo:
+        case Type::Attachment:
+        case Type::ComplexByte:
+        case Type::ComplexInteger:
+        case Type::ComplexLong:
+        case Type::ComplexSingle:
+        case Type::ComplexDouble:
+        case Type::ComplexGuid:
+        case Type::ComplexDecimal:
+        case Type::ComplexText:
             return Kind::Text;
         case Type::Guid:
             return Kind::Guid;
@@ -88,6 +99,7 @@ Num toNum(const Value& v) {
         case Type::Byte:
         case Type::Integer:
         case Type::Long:
+        case Type::BigInt:
             fromInt(v.integer, 0);
             break;
         case Type::Currency:
@@ -246,8 +258,11 @@ struct Filter::Impl {
             case Type::Byte:
             case Type::Integer:
             case Type::Long:
+            case Type::BigInt:
             case Type::Currency:
                 return v.integer != 0 ? Tri::True : Tri::False;
+            case Type::DateTimeExtended:  // like a date: false at day zero's midnight
+                return engine::compareExtDate(v.integer, 0) != 0 ? Tri::True : Tri::False;
             case Type::Decimal:
                 return v.decimal.mantissa != 0 ? Tri::True : Tri::False;
             case Type::Single:
@@ -260,6 +275,14 @@ struct Filter::Impl {
     }
 
     int compare(const Value& x, const Value& y) const {
+        // Date/Time Extended: with another exactly by its ticks, with any other
+        // number or date exactly and in time order (core/conversions.h).
+        const bool extX = x.type == Type::DateTimeExtended, extY = y.type == Type::DateTimeExtended;
+        if (extX && extY) return x.integer < y.integer ? -1 : x.integer > y.integer ? 1 : 0;
+        if ((extX || extY) && numeric(kindOf(extX ? y.type : x.type))) {
+            const int c = engine::compareExtDate(extX ? x.integer : y.integer, toDouble(toNum(extX ? y : x)));
+            return c == kUnordered || extX ? c : -c;
+        }
         Kind kx = kindOf(x.type), ky = kindOf(y.type);
         if (numeric(kx) && numeric(ky)) return compareNum(toNum(x), toNum(y));
         if (kx != ky) mismatch(kx, ky);

@@ -88,14 +88,13 @@ private:
 std::vector<int> resolveColumns(const Statement& statement,
                                 const std::vector<engine::Column>& columns);
 
-// The text a non-text value is matched against by LIKE: integers in decimal;
-// Currency with up to four decimals and Decimal with its scale, trailing zeros
-// dropped; Single and Double in their shortest round-trip form, plain between
-// 1E-5 and 1E15 and as 1.5E+20 outside; dates as yyyy-mm-dd, followed by
-// " hh:nn:ss" when the time is not midnight (a bare time on day 0); booleans as
-// True/False; GUIDs as {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}; binary data as its
-// bytes read as UTF-16LE. Always '.' as the decimal separator. Text is returned
-// unchanged; Null gives "".
+// The text a non-text value is matched against by LIKE (core/text_form.h):
+// integers in decimal; Currency and Decimal with their decimals, trailing zeros
+// dropped; Single and Double in their shortest round-trip form; dates as
+// yyyy-mm-dd[ hh:nn:ss] (a bare time on day 0), Date/Time Extended with seven
+// digits of a fraction of a second when it has one; booleans as True/False; GUIDs
+// braced; binary data as its bytes read as UTF-16LE. Text, and the joined values
+// of attachments and multi-valued fields, are returned unchanged; Null gives "".
 std::u16string textForm(const engine::Value& value);
 
 }  // namespace sql

@@ -29,7 +29,7 @@ class TextDecoding : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(TextDecoding, DecodesToExactUtf16) {
     const TextCase& c = GetParam();
-    jet::TextDecoder decoder(c.version, c.codePage);
+    jet::TextDecoder decoder(c.version == 3, c.codePage);
     std::u16string out = u"previous value";
     decoder.decode(c.bytes.data(), c.bytes.size(), out);
     EXPECT_EQ(out, c.expected) << c.what;

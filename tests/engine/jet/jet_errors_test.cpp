@@ -86,11 +86,11 @@ INSTANTIATE_TEST_SUITE_P(
                      if (!fs::exists(xls)) return {};
                      return s.write("profiles.mdb", readFile(xls));
                  }},
-        OpenCase{"newer ACE format", 3343,
+        OpenCase{"ACE version byte 4, not one Access wrote", 3343,
                  [](const Scratch& s) {
                      std::string ace(4096 * 4, '\0');
                      std::memcpy(&ace[4], "Standard ACE DB", 16);
-                     ace[0x14] = 2;
+                     ace[0x14] = 4;
                      return s.write("ace.mdb", ace);
                  }},
         OpenCase{"truncated mid-page", 3343,

@@ -1,8 +1,8 @@
 #pragma once
 // The conversions of values that the filter's text forms and the workbook's cells
-// share: a Jet date to calendar day and time of day and its text, a GUID's text, an
-// exact number's nearest double. Each is made here and nowhere else, so that a
-// value reads the same in a WHERE clause and in a cell.
+// share: a Jet date or a Date/Time Extended value to calendar day and time of day
+// and its text, a GUID's text, an exact number's nearest double. Each is made here
+// and nowhere else, so that a value reads the same in a WHERE clause and in a cell.
 
 #include <array>
 #include <chrono>
@@ -53,6 +53,40 @@ double dateValue(std::chrono::sys_days day, std::chrono::seconds time);
 // not midnight, and a time of day on day zero alone as "hh:mm:ss". Years past
 // 9999, reached only by rounding, take five digits.
 ShortText dateText(const DateTime& when);
+
+// Date/Time Extended (Access 2019) counts 100 ns ticks from 0001-01-01 00:00:00
+// to 9999-12-31 23:59:59.9999999.
+inline constexpr std::chrono::sys_days kFirstExtDay{std::chrono::year{1} / 1 / 1};
+inline constexpr std::int64_t kTicksPerSecond = 10'000'000;
+inline constexpr std::int64_t kTicksPerDay = 86'400 * kTicksPerSecond;
+inline constexpr std::int64_t kLastExtTick =
+    ((kLastJetDay - kFirstExtDay).count() + 1) * kTicksPerDay - 1;
+
+struct ExtDateTime {
+    DateTime when;            // the day and the whole seconds of its time
+    std::int32_t fraction;    // ticks past the second: 0 to 9,999,999
+};
+
+// The day, second and fraction of a tick count; counts outside 0..kLastExtTick
+// (which the reader never gives) are taken as the nearest end.
+ExtDateTime splitExtDate(std::int64_t ticks);
+
+// The tick count of a day, second and fraction: splitExtDate's inverse.
+std::int64_t extTicks(std::chrono::sys_days day, std::chrono::seconds time, std::int32_t fraction);
+
+// As dateText() shows the day and second, then, when the fraction is not zero, a
+// point and its seven digits, as Access shows them: "2021-06-14 22:45:12.3456789",
+// "2021-06-14 00:00:00.0000001", "12:45:00.0000500" and "00:00:00.5000000" for a
+// time alone on 1899-12-30, "0001-01-01".
+ShortText extDateText(const ExtDateTime& when);
+
+// Orders a Date/Time Extended value against a Jet date (or any number read as
+// one), in time order: the Jet date's day and time of day as splitDate() reads
+// them, its time taken to the nearest millisecond, the accuracy of a Date/Time
+// (its double only comes near most times: 01:45 lies a fraction of a microsecond
+// off, and still equals 01:45:00.0000000). -1, 0 or 1 as ticks comes before, at
+// or after it; 2 when jetDate is NaN.
+int compareExtDate(std::int64_t ticks, double jetDate);
 
 // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}" in upper case, from the 16 bytes as Jet
 // stores them (the first three groups little-endian); empty for any other length.

@@ -28,8 +28,26 @@ enum class Type : std::int16_t {
     LongBinary = kTypeLongBinary,
     Memo = kTypeMemo,
     Guid = kTypeGuid,
+    BigInt = kTypeBigInt,
     Decimal = kTypeDecimal,
+    DateTimeExtended = kTypeDateTimeExtended,
+    Attachment = kTypeAttachment,
+    ComplexByte = kTypeComplexByte,
+    ComplexInteger = kTypeComplexInteger,
+    ComplexLong = kTypeComplexLong,
+    ComplexSingle = kTypeComplexSingle,
+    ComplexDouble = kTypeComplexDouble,
+    ComplexGuid = kTypeComplexGuid,
+    ComplexDecimal = kTypeComplexDecimal,
+    ComplexText = kTypeComplexText,
 };
+
+// Attachments and multi-valued fields hold several values in a hidden table; the
+// engine reads them as one text, the values joined by "; ".
+inline bool isComplex(Type t) { return t >= Type::Attachment && t <= Type::ComplexText; }
+
+// Types whose values are held in Value::text.
+inline bool holdsText(Type t) { return t == Type::Text || t == Type::Memo || isComplex(t); }
 
 // An exact decimal number: (negative ? -1 : 1) * mantissa / 10^scale.
 // Jet stores at most 28 digits, so 128 bits hold every mantissa.
@@ -42,12 +60,17 @@ struct Decimal {
 // One value. Which member holds it depends on type:
 //   Boolean                  boolean
 //   Byte, Integer, Long      integer
+//   BigInt                   integer (Large Number, 8 bytes)
 //   Currency                 integer, a count of ten-thousandths
 //   Single                   number, the nearest double of the float's shortest decimal form
 //   Double                   number, bit for bit
 //   Date                     number, days since 1899-12-30 (fraction = time of day)
+//   DateTimeExtended         integer, 100 ns ticks since 0001-01-01 00:00:00
+//                            (core/conversions.h: kLastExtTick at most)
 //   Decimal                  decimal
 //   Text, Memo               text (UTF-16)
+//   Attachment               text: the attached files' names, joined by "; "
+//   Complex...               text: the values (multi-valued field), joined by "; "
 //   Binary, LongBinary       bytes
 //   Guid                     bytes, 16 of them in the order stored on disk
 // Members not named for the type are unspecified; a reader reuses one Value per

@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/field_types.h"  // kTypeBoolean ... kTypeDecimal, what fieldType() returns
+#include "core/field_types.h"  // kTypeBoolean ... kTypeComplexText, what fieldType() returns
 #include "error/error.h"
 
 namespace engine {
@@ -45,7 +45,7 @@ public:
     virtual std::unique_ptr<Database> openDatabase(const QString& path) = 0;
 };
 
-// The real engine over .mdb files and Excel 8.0 workbooks.
+// The real engine over .mdb and .accdb files and Excel 8.0 workbooks.
 std::unique_ptr<Engine> createEngine();
 
 // Runs one statement on the database at `path`, for a program without the
