@@ -138,7 +138,8 @@ TEST_P(FixtureDatabase, EveryTableMatchesMdbJson) {
         };
         std::multiset<std::string> want;
         for (const support::MdbRow& r : support::mdbJsonRows(path, utf8(name))) {
-            for (const auto& [column, value] : r) {
+            for (const auto& field : r) {
+                const std::string& column = field.first;
                 const bool known =
                     std::any_of(columns.begin(), columns.end(),
                                 [&](const engine::Column& c) { return utf8(c.name) == column; });
